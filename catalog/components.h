@@ -1,0 +1,41 @@
+// The package's built-in component table and its behaviour flags.
+#pragma once
+#include <windows.h>
+
+#define COMP_CHECK_VERSION      0x001   // skip when the installed copy is newer
+#define COMP_COPY               0x002   // copy from the setup directory
+#define COMP_REGISTER           0x004   // self-register through RegSvr32.exe
+#define COMP_BLOCKED            0x008   // run time only: dependents are not installed
+#define COMP_HELP_DIR           0x010   // goes to the help directory
+#define COMP_BLOCKS_DEPENDENTS  0x020   // a skip as older or a failed copy/registration blocks dependents
+#define COMP_NEEDS_PARENT       0x040   // not installed while parent is blocked
+#define COMP_NEEDS_IE4_OR_DSHOW 0x080
+#define COMP_NEEDS_WININET      0x100
+#define COMP_YVU9_DRIVER        0x800   // write the YVU9 video-driver entries
+
+struct SetupComponent {
+    const char *fileName;       // bare file name; null in a display-only row
+    const char *displayName;    // null for rows never shown by name
+    const char *reason;         // why skipped or failed; set at run time
+    DWORD flags;
+    SetupComponent *parent;     // read only with COMP_NEEDS_PARENT
+};
+
+// Ends at the first row whose fileName and displayName are both null.
+extern SetupComponent g_componentTable[];
+
+// Rows named by their place in the table.
+enum {
+    ROW_VIDEO_CODEC = 0,
+    ROW_FLOWCASTER_FILTER,
+    ROW_SWIFT,
+    ROW_SWIFT_VECTRIX,
+    ROW_YVU9,
+    ROW_HELP_CNT,
+    ROW_HELP_HLP,
+    ROW_HELP_BMP,
+    ROW_AUDIO_CODEC,
+    ROW_BLANK,
+    ROW_FOOTNOTE,
+    COMPONENT_ROWS
+};

@@ -1,0 +1,18 @@
+// Installing one component: copy, self-registration, video-driver entries.
+#pragma once
+#include "catalog/components.h"
+
+struct RegistryEntry {
+    const char *subKey;         // under HKEY_LOCAL_MACHINE; null ends a list
+    const char *valueName;      // null: the value name is the target path
+    const char *data;           // null: the data is the target path
+};
+
+extern const char DRIVER_DESCRIPTION[];
+
+// source = ".\" + file name; target = help or system directory + "\" + file name.
+// Answers 0, with both buffers empty, when a path would not fit MAX_PATH.
+int BuildComponentPaths(char *source, char *target, const SetupComponent *component, int createDir);
+
+// 0 on success (or when passed over), else the error code of the failed step.
+DWORD InstallComponent(SetupComponent *component);

@@ -1,0 +1,31 @@
+// Dialog pages: one shared dialog procedure dispatching to five virtual handlers.
+#pragma once
+#include <windows.h>
+
+class SetupDialog {
+public:
+    SetupDialog(HINSTANCE hInstance, int templateId, HWND hwndParent);
+    ~SetupDialog();     // Destroy; pages are destroyed through their own class
+
+    // Slot order matters: derived pages override these.
+    virtual void OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+    virtual INT_PTR OnCommand(UINT controlId, UINT notifyCode);
+    virtual INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    INT_PTR DoModal();
+    int Create();
+    BOOL SetItemText(int controlId, const char *text);
+    void Destroy();
+
+    HINSTANCE hInstance;
+    int templateId;
+    HWND hwndParent;
+    HWND hwnd;
+};
+
+INT_PTR CALLBACK SetupDialogProc(HWND hwndDlg, UINT message, WPARAM wParam, LPARAM lParam);
+
+// "Are you sure you want to cancel setup?"; 1 for Yes.
+int ConfirmCancel(HWND owner);
