@@ -1,0 +1,112 @@
+// The page framework: one dialog procedure routing every page's messages to its object.
+#include "ui/dialog.h"
+
+static const char kSetupCaption[] = "Orvid\xAE video 5.0 Setup";
+static const char kCancelQuestion[] = "Are you sure you want to cancel setup?";
+
+SetupDialog::SetupDialog(HINSTANCE hInstance, int templateId, HWND hwndParent)
+    : hInstance(hInstance), templateId(templateId), hwndParent(hwndParent), hwnd(NULL)
+{
+}
+
+SetupDialog::~SetupDialog()
+{
+    Destroy();
+}
+
+void SetupDialog::OnInitDialog()
+{
+}
+
+void SetupDialog::OnOK()
+{
+    EndDialog(hwnd, IDOK);
+}
+
+void SetupDialog::OnCancel()
+{
+    EndDialog(hwnd, IDCANCEL);
+}
+
+INT_PTR SetupDialog::OnCommand(UINT controlId, UINT notifyCode)
+{
+    return 0;
+}
+
+INT_PTR SetupDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return 0;
+}
+
+INT_PTR SetupDialog::DoModal()
+{
+    INT_PTR result = DialogBoxParamA(hInstance, MAKEINTRESOURCEA(templateId), hwndParent,
+                                     SetupDialogProc, (LPARAM)this);
+    // The platform has destroyed the window by now.
+    hwnd = NULL;
+    return result;
+}
+
+int SetupDialog::Create()
+{
+    hwnd = CreateDialogParamA(hInstance, MAKEINTRESOURCEA(templateId), hwndParent,
+                              SetupDialogProc, (LPARAM)this);
+    if (!hwnd)
+        return 0;
+    ShowWindow(hwnd, SW_SHOW);
+    return 1;
+}
+
+BOOL SetupDialog::SetItemText(int controlId, const char *text)
+{
+    if (!hwnd)
+        return FALSE;
+    return SetDlgItemTextA(hwnd, controlId, text);
+}
+
+void SetupDialog::Destroy()
+{
+    if (!hwnd)
+        return;
+    DestroyWindow(hwnd);
+    // A destroyed handle may be reused; never destroy it a second time.
+    hwnd = NULL;
+}
+
+INT_PTR CALLBACK SetupDialogProc(HWND hwndDlg, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        SetupDialog *page = (SetupDialog *)lParam;
+        if (!page)
+            return TRUE;
+        SetWindowLongA(hwndDlg, GWL_USERDATA, (LONG)page);
+        page->hwnd = hwndDlg;
+        page->OnInitDialog();
+        // TRUE lets the platform focus the template's first tab stop.
+        return TRUE;
+    }
+
+    // WM_SETFONT and the like arrive before WM_INITDIALOG, when no page is attached.
+    SetupDialog *page = (SetupDialog *)GetWindowLongA(hwndDlg, GWL_USERDATA);
+    if (!page)
+        return FALSE;
+
+    if (message == WM_COMMAND) {
+        UINT controlId = LOWORD(wParam);
+        if (controlId == IDOK) {
+            page->OnOK();
+            return TRUE;
+        }
+        if (controlId == IDCANCEL) {
+            page->OnCancel();
+            return TRUE;
+        }
+        return page->OnCommand(controlId, HIWORD(wParam));
+    }
+    return page->OnMessage(message, wParam, lParam);
+}
+
+int ConfirmCancel(HWND owner)
+{
+    return MessageBoxA(owner, kCancelQuestion, kSetupCaption, MB_ICONWARNING | MB_YESNO) == IDYES;
+}
