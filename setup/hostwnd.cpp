@@ -1,0 +1,57 @@
+// The zero-size host window: owner of every page and box, and the place where
+// the setup sequence starts, once, from inside the message loop.
+#include "setup/setup.h"
+
+HINSTANCE g_hInstance;
+
+const char SETUP_CLASS_NAME[] = "OrvidSetupClass";
+const char SETUP_TITLE[] = "Orvid\xAE video 5.0 Setup";
+
+int RegisterSetupClass(HINSTANCE hInstance)
+{
+    WNDCLASSA windowClass;
+    windowClass.style = 0;
+    windowClass.lpfnWndProc = SetupWndProc;
+    windowClass.cbClsExtra = 0;
+    windowClass.cbWndExtra = 0;
+    windowClass.hInstance = hInstance;
+    windowClass.hIcon = NULL;
+    windowClass.hCursor = LoadCursorA(NULL, IDC_ARROW);
+    windowClass.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
+    windowClass.lpszMenuName = NULL;
+    windowClass.lpszClassName = SETUP_CLASS_NAME;
+    return RegisterClassA(&windowClass);
+}
+
+int CreateSetupWindow(HINSTANCE hInstance, int showCommand)
+{
+    HWND hwnd = CreateWindowExA(0, SETUP_CLASS_NAME, SETUP_TITLE, WS_POPUP | WS_MINIMIZE,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                NULL, NULL, hInstance, NULL);
+    if (!hwnd)
+        return 0;
+    // Nobody is meant to see it: it only owns the pages.
+    MoveWindow(hwnd, -1, -1, 0, 0, FALSE);
+    ShowWindow(hwnd, showCommand);
+    UpdateWindow(hwnd);
+    return 1;
+}
+
+LRESULT CALLBACK SetupWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        // Posted, so that the sequence starts only once the window is in place.
+        PostMessageA(hwnd, WM_SETUP_START, 0, 0);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_SETUP_START:
+        RunSetup(hwnd, g_hInstance);
+        // Posted rather than DestroyWindow: the window lives until the process ends.
+        PostMessageA(hwnd, WM_DESTROY, 0, 0);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
