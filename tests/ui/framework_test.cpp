@@ -196,22 +196,22 @@ TEST_CASE("templates are the program's only resources and match their layout")
     EnumResourceNamesA(module, RT_DIALOG, CollectName, (LONG_PTR)&names);
     CHECK(names == std::vector<UINT_PTR>{ 101, 102, 103, 104 });
 
-    for (const TemplateSpec &spec : kTemplates) {
-        CAPTURE(spec.id);
-        HRSRC found = FindResourceExA(module, RT_DIALOG, MAKEINTRESOURCEA(spec.id),
+    for (const TemplateSpec &layout : kTemplates) {
+        CAPTURE(layout.id);
+        HRSRC found = FindResourceExA(module, RT_DIALOG, MAKEINTRESOURCEA(layout.id),
                                       MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
         REQUIRE(found != NULL);
         TemplateReader in = { (const WORD *)LockResource(LoadResource(module, found)) };
-        CHECK(in.Dword() == spec.style);
+        CHECK(in.Dword() == layout.style);
         CHECK(in.Dword() == 0);
-        REQUIRE(in.Word() == spec.controls.size());
+        REQUIRE(in.Word() == layout.controls.size());
         // Position 0, 0, the size, no menu, the standard class, caption, font.
         CHECK(std::vector<WORD>{ in.Word(), in.Word(), in.Word(), in.Word(), in.Word(), in.Word() }
-              == std::vector<WORD>{ 0, 0, spec.cx, spec.cy, 0, 0 });
-        CHECK(in.Text() == spec.caption);
+              == std::vector<WORD>{ 0, 0, layout.cx, layout.cy, 0, 0 });
+        CHECK(in.Text() == layout.caption);
         CHECK(in.Word() == 8);
         CHECK(in.Text() == "MS Sans Serif");
-        for (const ControlSpec &control : spec.controls) {
+        for (const ControlSpec &control : layout.controls) {
             CAPTURE(control.id);
             in.Align();
             CHECK(in.Dword() == control.style);
@@ -225,9 +225,9 @@ TEST_CASE("templates are the program's only resources and match their layout")
             CHECK(in.Word() == 0);  // no creation data
         }
 
-        ProbePage page(spec.id);
+        ProbePage page(layout.id);
         CHECK(page.DoModal() == IDOK);
-        CHECK(std::string(page.caption) == spec.caption);
-        CHECK(page.focusId == spec.focusId);
+        CHECK(std::string(page.caption) == layout.caption);
+        CHECK(page.focusId == layout.focusId);
     }
 }
