@@ -7,43 +7,26 @@
 
 namespace {
 
-// Records what reaches each handler; OK and Cancel leave the page open.
+// Asks the procedure directly once attached; its OK and Cancel leave the page open.
 struct RecordingPage : SetupDialog {
     RecordingPage() : SetupDialog(GetModuleHandleA(NULL), IDD_COMPONENTS, NULL) {}
     void OnInitDialog() override
     {
-        slot = GetWindowLongA(hwnd, GWL_USERDATA);
-        PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, 7), 0);
-        PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0x300), 0);
-        PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(1234, 9), 0);
-        PostMessageA(hwnd, WM_APP, 0, 0);
+        for (WPARAM command : { MAKEWPARAM(IDOK, BN_SETFOCUS), MAKEWPARAM(IDCANCEL, 0x300), MAKEWPARAM(1234, 9) })
+            answers.push_back(SetupDialogProc(hwnd, WM_COMMAND, command, 0));
+        answers.push_back(SetupDialogProc(hwnd, WM_APP, 50, 5));
+        EndDialog(hwnd, 77);
     }
-    void OnOK() override { oks++; }
-    void OnCancel() override { cancels++; }
-    INT_PTR OnCommand(UINT controlId, UINT notifyCode) override
-    {
-        commands.push_back(MAKELONG(controlId, notifyCode));
-        return 42;
-    }
+    void OnOK() override { calls += "OK "; }
+    void OnCancel() override { calls += "Cancel "; }
+    INT_PTR OnCommand(UINT controlId, UINT notifyCode) override { return MAKELONG(controlId, notifyCode); }
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override
     {
         sawSetFont |= message == WM_SETFONT;
-        if (message == WM_APP + 1)
-            return wParam + lParam;
-        if (message == WM_APP) {
-            // The procedure's own answers, asked directly.
-            answers.push_back(SetupDialogProc(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_SETFOCUS), 0));
-            answers.push_back(SetupDialogProc(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0));
-            answers.push_back(SetupDialogProc(hwnd, WM_COMMAND, MAKEWPARAM(0xFFFF, 0xFFFF), 0));
-            answers.push_back(SetupDialogProc(hwnd, WM_APP + 1, 50, 5));
-            EndDialog(hwnd, 77);
-        }
-        return 0;
+        return message == WM_APP ? wParam + lParam : 0;
     }
-    LONG slot = 0;
-    int oks = 0, cancels = 0;
+    std::string calls;
     bool sawSetFont = false;
-    std::vector<DWORD> commands;
     std::vector<INT_PTR> answers;
 };
 
@@ -51,21 +34,18 @@ struct RecordingPage : SetupDialog {
 
 TEST_CASE("framework routes messages to the handlers")
 {
-    // No page attached yet: nothing is called, the platform gets FALSE.
-    HWND plain = CreateHostWindow();
-    CHECK(SetupDialogProc(plain, WM_SETFONT, 0, 0) == FALSE);
-    CHECK(SetupDialogProc(plain, WM_COMMAND, IDOK, 0) == FALSE);
-    DestroyWindow(plain);
+    // No page attached yet: OK calls nothing and the platform gets FALSE.
+    HWND host = CreateHostWindow();
+    CHECK(SetupDialogProc(host, WM_COMMAND, IDOK, 0) == FALSE);
+    DestroyWindow(host);
 
     RecordingPage page;
     CHECK(page.DoModal() == 77);
     CHECK(page.hwnd == NULL);
-    CHECK(page.slot == (LONG)&page);
     CHECK_FALSE(page.sawSetFont);
-    CHECK(page.oks == 2);
-    CHECK(page.cancels == 2);
-    CHECK(page.commands == std::vector<DWORD>{ (DWORD)MAKELONG(1234, 9), (DWORD)MAKELONG(0xFFFF, 0xFFFF) });
-    CHECK(page.answers == std::vector<INT_PTR>{ TRUE, TRUE, 42, 55 });
+    CHECK(page.calls == "OK Cancel ");
+    // OnCommand answers with the id and code it was given.
+    CHECK(page.answers == std::vector<INT_PTR>{ TRUE, TRUE, MAKELONG(1234, 9), 55 });
 
     SetupDialog missing(GetModuleHandleA(NULL), 999, NULL);
     INT_PTR result = missing.DoModal();
@@ -75,36 +55,10 @@ TEST_CASE("framework routes messages to the handlers")
     CHECK(missing.SetItemText(IDC_LIST_TEXT, "text") == FALSE);
 }
 
-TEST_CASE("ConfirmCancel answers 1 for Yes only")
-{
-    HWND host = CreateHostWindow();
-    for (int button : { IDYES, IDNO }) {
-        bool answered = false;
-        DriverThread driver([&] { answered = AnswerQuestion(host, button); });
-        CHECK(ConfirmCancel(host) == (button == IDYES));
-        driver.Join();
-        CHECK(answered);
-    }
-    DestroyWindow(host);
-}
-
 namespace {
 
-struct ControlSpec {
-    WORD id, classAtom;
-    DWORD style;
-    WORD x, y, cx, cy;
-    const char *text;
-};
-
-struct TemplateSpec {
-    int id;
-    DWORD style;
-    WORD cx, cy;
-    const char *caption;
-    int focusId;
-    std::vector<ControlSpec> controls;
-};
+struct ControlSpec { WORD id, classAtom; DWORD style; WORD x, y, cx, cy; const char *text; };
+struct TemplateSpec { int id; DWORD style; WORD cx, cy; const char *caption; int focusId; std::vector<ControlSpec> controls; };
 
 enum { BUTTON = 0x80, EDIT = 0x81, STATIC = 0x82 };
 
@@ -134,27 +88,20 @@ const TemplateSpec kTemplates[] = {
 // Reads a classic template word by word; texts come back in Windows-1252.
 struct TemplateReader {
     const WORD *at;
-    WORD Word() { return *at++; }
-    DWORD Dword() { DWORD low = Word(); return low | (DWORD)Word() << 16; }
+    std::vector<WORD> Words(int count)
+    {
+        at += count;
+        return std::vector<WORD>(at - count, at);
+    }
     std::string Text()
     {
         std::string text;
-        for (WCHAR c = Word(); c; c = Word()) {
+        for (WCHAR c = *at++; c; c = *at++) {
             char narrow[4];
-            int bytes = WideCharToMultiByte(1252, 0, &c, 1, narrow, sizeof(narrow), NULL, NULL);
-            text.append(narrow, bytes);
+            text.append(narrow, WideCharToMultiByte(1252, 0, &c, 1, narrow, sizeof(narrow), NULL, NULL));
         }
         return text;
     }
-    // A class or title: 0xFFFF and an ordinal, or a text (ordinal 0).
-    WORD Ordinal(std::string *text)
-    {
-        if (*at == 0xFFFF)
-            return at++, Word();
-        *text = Text();
-        return 0;
-    }
-    void Align() { at = (const WORD *)(((UINT_PTR)at + 3) & ~(UINT_PTR)3); }
 };
 
 BOOL CALLBACK Collect(HMODULE, LPSTR item, LONG_PTR list)
@@ -162,27 +109,16 @@ BOOL CALLBACK Collect(HMODULE, LPSTR item, LONG_PTR list)
     ((std::vector<UINT_PTR> *)list)->push_back((UINT_PTR)item);
     return TRUE;
 }
+BOOL CALLBACK CollectName(HMODULE module, LPCSTR, LPSTR name, LONG_PTR list) { return Collect(module, name, list); }
 
-BOOL CALLBACK CollectName(HMODULE module, LPCSTR, LPSTR name, LONG_PTR list)
-{
-    return Collect(module, name, list);
-}
-
-// Notes the caption and the focus once the page is open, then closes it.
-struct ProbePage : SetupDialog {
-    explicit ProbePage(int id) : SetupDialog(GetModuleHandleA(NULL), id, NULL) {}
+// Ends with the id of the control that has the focus as the page opens.
+struct FocusProbe : SetupDialog {
+    explicit FocusProbe(int id) : SetupDialog(GetModuleHandleA(NULL), id, NULL) {}
     void OnInitDialog() override { PostMessageA(hwnd, WM_APP, 0, 0); }
-    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override
+    INT_PTR OnMessage(UINT message, WPARAM, LPARAM) override
     {
-        if (message == WM_APP) {
-            focusId = GetDlgCtrlID(GetFocus());
-            GetWindowTextA(hwnd, caption, sizeof(caption));
-            EndDialog(hwnd, IDOK);
-        }
-        return 0;
+        return message == WM_APP ? EndDialog(hwnd, GetDlgCtrlID(GetFocus())) : 0;
     }
-    int focusId = 0;
-    char caption[128] = "";
 };
 
 } // namespace
@@ -202,32 +138,21 @@ TEST_CASE("templates are the program's only resources and match their layout")
                                       MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
         REQUIRE(found != NULL);
         TemplateReader in = { (const WORD *)LockResource(LoadResource(module, found)) };
-        CHECK(in.Dword() == layout.style);
-        CHECK(in.Dword() == 0);
-        REQUIRE(in.Word() == layout.controls.size());
-        // Position 0, 0, the size, no menu, the standard class, caption, font.
-        CHECK(std::vector<WORD>{ in.Word(), in.Word(), in.Word(), in.Word(), in.Word(), in.Word() }
-              == std::vector<WORD>{ 0, 0, layout.cx, layout.cy, 0, 0 });
+        // Style, no extended style, the count, at 0, 0, the size, no menu, the standard class.
+        REQUIRE(in.Words(11) == std::vector<WORD>{ LOWORD(layout.style), HIWORD(layout.style), 0, 0,
+                                                   (WORD)layout.controls.size(), 0, 0, layout.cx, layout.cy, 0, 0 });
         CHECK(in.Text() == layout.caption);
-        CHECK(in.Word() == 8);
+        CHECK(in.Words(1) == std::vector<WORD>{ 8 });
         CHECK(in.Text() == "MS Sans Serif");
         for (const ControlSpec &control : layout.controls) {
             CAPTURE(control.id);
-            in.Align();
-            CHECK(in.Dword() == control.style);
-            CHECK(in.Dword() == 0);
-            CHECK(std::vector<WORD>{ in.Word(), in.Word(), in.Word(), in.Word(), in.Word() }
-                  == std::vector<WORD>{ control.x, control.y, control.cx, control.cy, control.id });
-            std::string className, text;
-            CHECK(in.Ordinal(&className) == control.classAtom);
-            CHECK(in.Ordinal(&text) == 0);
-            CHECK(text == control.text);
-            CHECK(in.Word() == 0);  // no creation data
+            in.at = (const WORD *)(((UINT_PTR)in.at + 3) & ~(UINT_PTR)3);
+            CHECK(in.Words(11) == std::vector<WORD>{ LOWORD(control.style), HIWORD(control.style), 0, 0, control.x,
+                                                     control.y, control.cx, control.cy, control.id, 0xFFFF,
+                                                     control.classAtom });
+            CHECK(in.Text() == control.text);
+            CHECK(in.Words(1) == std::vector<WORD>{ 0 });  // no creation data
         }
-
-        ProbePage page(layout.id);
-        CHECK(page.DoModal() == IDOK);
-        CHECK(std::string(page.caption) == layout.caption);
-        CHECK(page.focusId == layout.focusId);
+        CHECK(FocusProbe(layout.id).DoModal() == layout.focusId);
     }
 }

@@ -7,7 +7,6 @@
 #include <string.h>
 
 static const char kDefaultDirectory[] = "C:\\Program Files\\Kalor\\Orvid\\Flowcaster Publisher";
-static const char kBrowseTitle[] = "Select folder for Orvid\xAE Flowcaster Publisher";
 
 static bool IsDir(const char *path)
 {
@@ -15,76 +14,51 @@ static bool IsDir(const char *path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-TEST_CASE("list pages show their lines and cancel only when confirmed")
+TEST_CASE("list page shows its lines and cancels only when confirmed")
 {
     HWND host = CreateHostWindow();
-    ComponentListDialog components(GetModuleHandleA(NULL), IDD_COMPONENTS, host);
-    components.AddLine("Video codec");
-    components.AddLine("Audio codec");
-    // Entries as the sequence builds them; a nameless one starts with an empty line.
-    ComponentListDialog skipped(GetModuleHandleA(NULL), IDD_SKIPPED, host);
-    skipped.AddLine("Video codec\n\tNeeds Internet Explorer 4.\n\n");
-    skipped.AddLine("\n\tA newer version is installed.\n\n");
-    const std::string entries = "Video codec\n\tNeeds Internet Explorer 4.\n\n\n"
-                                "\n\tA newer version is installed.\n\n\n";
-    CHECK(std::string(skipped.listText) == entries);
-
-    std::string listed, shown, afterNo;
+    ComponentListDialog page(GetModuleHandleA(NULL), IDD_SKIPPED, host);
+    // A skipped entry as the sequence builds it, then a plain line.
+    page.AddLine("Video codec\n\tNeeds Internet Explorer 4.\n\n");
+    page.AddLine("Audio codec");
+    const std::string lines = "Video codec\n\tNeeds Internet Explorer 4.\n\n\nAudio codec\n";
+    std::string shown, afterNo;
     bool askedOnEsc = false, askedOnCancel = false;
-    DriverThread driver([&] {
-        const PageInfo *page = Await(PAGE_COMPONENTS);
-        if (page) {
-            listed = PageControlText(page, IDC_LIST_TEXT);
-            PressButton(page->hwnd, IDOK);
-        }
-        if (!(page = Await(PAGE_SKIPPED)))
+    INT_PTR result = Drive([&] {
+        const PageInfo *shownPage = Await(PAGE_SKIPPED);
+        if (!shownPage)
             return;
-        HWND hwnd = page->hwnd;
-        shown = PageControlText(page, IDC_LIST_TEXT);
+        HWND hwnd = shownPage->hwnd;
+        shown = PageControlText(shownPage, IDC_LIST_TEXT);
         PostMessageA(hwnd, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
         askedOnEsc = AnswerQuestion(hwnd, IDNO);
-        if ((page = Await(PAGE_SKIPPED)) && page->hwnd == hwnd)
-            afterNo = PageControlText(page, IDC_LIST_TEXT);
+        if ((shownPage = Await(PAGE_SKIPPED)) && shownPage->hwnd == hwnd)
+            afterNo = PageControlText(shownPage, IDC_LIST_TEXT);
         PressButton(hwnd, IDCANCEL);
         askedOnCancel = AnswerQuestion(hwnd, IDYES);
-    });
-    CHECK(components.DoModal() == IDOK);
-    CHECK(skipped.DoModal() == IDCANCEL);
-    driver.Join();
-    CHECK(listed == "Video codec\nAudio codec\n");
-    CHECK(shown == entries);
+    }, [&] { return page.DoModal(); });
+    CHECK(result == IDCANCEL);
+    CHECK(shown == lines);
     CHECK(askedOnEsc);
-    CHECK(afterNo == entries);
+    CHECK(afterNo == lines);
     CHECK(askedOnCancel);
     DestroyWindow(host);
 }
-
-namespace {
-
-const unsigned char kGuard = 0xA5;
 
 // Guard bytes right behind the page's last field.
 template <class Page>
 struct Guarded : Page {
     template <class... Args>
-    explicit Guarded(Args... args) : Page(args...) { memset(guard, kGuard, sizeof(guard)); }
-    bool Intact() const
-    {
-        for (unsigned char b : guard)
-            if (b != kGuard)
-                return false;
-        return true;
-    }
-    unsigned char guard[32];
+    explicit Guarded(Args... args) : Page(args...) { memset(guard, 0xA5, sizeof(guard)); }
+    bool Intact() const { return std::string(guard, sizeof(guard)) == std::string(sizeof(guard), '\xA5'); }
+    char guard[32];
 };
-
-} // namespace
 
 TEST_CASE("page texts are cut off at their capacity")
 {
     const std::string line(50, 'n');
     Guarded<ComponentListDialog> list(HINSTANCE(NULL), IDD_COMPONENTS, HWND(NULL));
-    REQUIRE((char *)list.guard == list.listText + sizeof(list.listText));
+    REQUIRE(list.guard == list.listText + sizeof(list.listText));
     for (int i = 0; i < 40; i++)
         list.AddLine(line.c_str());
     CHECK(strlen(list.listText) == sizeof(list.listText) - 1);
@@ -93,7 +67,7 @@ TEST_CASE("page texts are cut off at their capacity")
 
     // Items overflow first: the status column behind them stays as it was.
     Guarded<ProgressDialog> progress(HINSTANCE(NULL), HWND(NULL));
-    REQUIRE((char *)progress.guard == (char *)(&progress.cancelRequested + 1));
+    REQUIRE(progress.guard == (char *)(&progress.cancelRequested + 1));
     progress.SetStatus("DONE");
     for (int i = 0; i < 20; i++)
         progress.AddItem(line.c_str());
@@ -126,21 +100,19 @@ TEST_CASE("progress page pairs items with status words and only records Cancel")
         ProgressDialog page(GetModuleHandleA(NULL), host);
         REQUIRE(page.Create() == 1);
         window = page.hwnd;
-        CHECK(IsWindowVisible(window));
         page.AddItem("Video codec");
         page.SetStatus("DONE");
         page.AddItem("");
         page.SetStatus("FAILED");
         const std::string dots(144, '.');
-        const std::string items = "Installing Video codec" + dots + "\nInstalling " + dots + "\n";
         char shown[2048];
         GetDlgItemTextA(window, IDC_PROGRESS_ITEMS, shown, sizeof(shown));
-        CHECK(std::string(shown) == items);
+        CHECK(std::string(shown) == "Installing Video codec" + dots + "\nInstalling " + dots + "\n");
         GetDlgItemTextA(window, IDC_PROGRESS_STATUS, shown, sizeof(shown));
         CHECK(std::string(shown) == "DONE\nFAILED\n");
 
-        SendMessageA(GetDlgItem(window, IDCANCEL), BM_CLICK, 0, 0);
-        SendMessageA(GetDlgItem(window, IDCANCEL), BM_CLICK, 0, 0);
+        for (int press = 0; press < 2; press++)
+            SendMessageA(GetDlgItem(window, IDCANCEL), BM_CLICK, 0, 0);
         CHECK(page.TakeCancelRequest() == 1);
         CHECK(page.TakeCancelRequest() == 0);
         CHECK(IsWindowVisible(window));
@@ -152,26 +124,25 @@ TEST_CASE("progress page pairs items with status words and only records Cancel")
 TEST_CASE("directory page hands out the text at OK and creates its path")
 {
     const std::string overlong = "C:\\orvid-long\\" + std::string(1100, 'x');
-    struct { const char *typed, *created; std::string directory; } cases[] = {
-        { "C:\\orvid-ui\\ok\\b\\c", "C:\\orvid-ui\\ok\\b\\c", "C:\\orvid-ui\\ok\\b\\c" },
-        { "", NULL, "" },
+    struct { const char *typed; std::string directory; bool created; } cases[] = {
+        { "C:\\orvid-ui\\ok\\b\\c", "C:\\orvid-ui\\ok\\b\\c", true },
+        { "", "", false },
         // Longer than a path can be: the first 1023 characters, nothing created.
-        { overlong.c_str(), NULL, overlong.substr(0, 1023) },
+        { overlong.c_str(), overlong.substr(0, 1023), false },
     };
     HWND host = CreateHostWindow();
     for (auto &c : cases) {
         CAPTURE(c.directory.size());
         DirectoryDialog page(GetModuleHandleA(NULL), IDD_DIRECTORY, host);
         std::string preset;
-        DriverThread driver([&] {
+        INT_PTR result = Drive([&] {
             if (const PageInfo *shown = Await(PAGE_DIRECTORY)) {
                 preset = PageControlText(shown, IDC_DIRECTORY_EDIT);
                 SetControlText(shown->hwnd, IDC_DIRECTORY_EDIT, c.typed);
                 PressButton(shown->hwnd, IDOK);
             }
-        });
-        CHECK(page.DoModal() == IDOK);
-        driver.Join();
+        }, [&] { return page.DoModal(); });
+        CHECK(result == IDOK);
         CHECK(preset == kDefaultDirectory);
         char directory[1100];
         memset(directory, 'z', sizeof(directory));
@@ -180,8 +151,7 @@ TEST_CASE("directory page hands out the text at OK and creates its path")
         // Any other control's command changes nothing.
         CHECK(page.OnCommand(IDC_DIRECTORY_EDIT, EN_CHANGE) == 0);
         CHECK(page.directory == c.directory);
-        if (c.created)
-            CHECK(IsDir(c.created));
+        CHECK(IsDir(c.directory.c_str()) == c.created);
     }
     CHECK_FALSE(IsDir("C:\\orvid-long"));
     CHECK_FALSE(IsDir(kDefaultDirectory));
@@ -196,56 +166,54 @@ TEST_CASE("Browse creates the typed directory and opens the browser on it")
     HWND host = CreateHostWindow();
     const char *typed = "C:\\orvid-browse\\typed\\sel";
     DirectoryDialog page(GetModuleHandleA(NULL), IDD_DIRECTORY, host);
-    bool createdFirst = false, pageEnabled = false, titled = false, closed = false;
+    bool createdFirst = false, titled = false, closed = false;
     HWND browserOwner = NULL;
-    std::string selected, afterCancel, afterChoice;
-    DriverThread driver([&] {
+    std::string selected, after[2];
+    INT_PTR result = Drive([&] {
         const PageInfo *shown = Await(PAGE_DIRECTORY);
         if (!shown)
             return;
         HWND window = shown->hwnd;
         SetControlText(window, IDC_DIRECTORY_EDIT, typed);
-        for (int round = 0; round < 2; round++) {
+        // Cancel the browser first, then choose the parent of the folder it opened on.
+        for (int choose = 0; choose < 2; choose++) {
             PressButton(window, IDC_BROWSE);
             const PageInfo *browser = Await(PAGE_UNKNOWN);
             if (!browser)
                 return;
-            HWND tree = FindWindowExA(browser->hwnd, NULL, WC_TREEVIEWA, NULL);
-            LPARAM item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
-            if (round == 0) {
+            if (!choose) {
                 createdFirst = IsDir(typed);
-                pageEnabled = IsWindowEnabled(window);
                 browserOwner = browser->owner;
                 for (int i = 0; i < browser->controlCount; i++)
-                    titled |= std::string(browser->controls[i].text) == kBrowseTitle;
-                char text[MAX_PATH] = "";
-                TVITEMA read = { TVIF_TEXT, (HTREEITEM)item, 0, 0, text, sizeof(text) };
-                SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&read);
-                selected = text;
-                PressButton(browser->hwnd, IDCANCEL);
-            } else {
-                // Choosing the parent of the preset folder replaces the field's text.
-                LPARAM parent = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_PARENT, item);
-                SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, parent);
-                PressButton(browser->hwnd, IDOK);
+                    titled |= std::string(browser->controls[i].text) == "Select folder for Orvid\xAE Flowcaster Publisher";
             }
+            HWND tree = FindWindowExA(browser->hwnd, NULL, WC_TREEVIEWA, NULL);
+            char text[MAX_PATH] = "";
+            TVITEMA read = { TVIF_TEXT, NULL, 0, 0, text, sizeof(text) };
+            // The browser may reach its preset folder only after it shows.
+            for (DWORD start = GetTickCount(); strcmp(text, "sel") && GetTickCount() - start < kWaitMs; Sleep(50)) {
+                read.hItem = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+                SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&read);
+            }
+            selected += std::string(text) + " ";
+            if (choose)
+                SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, SendMessageA(tree, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)read.hItem));
+            PressButton(browser->hwnd, choose ? IDOK : IDCANCEL);
             WaitUntilInactive(browser->hwnd, kWaitMs);
             Sleep(200);
             shown = Await(PAGE_DIRECTORY);
-            (round == 0 ? afterCancel : afterChoice) = shown ? PageControlText(shown, IDC_DIRECTORY_EDIT) : "";
+            after[choose] = shown ? PageControlText(shown, IDC_DIRECTORY_EDIT) : "";
         }
         PressButton(window, IDCANCEL);
         closed = AnswerQuestion(window, IDYES);
-    });
-    CHECK(page.DoModal() == IDCANCEL);
-    driver.Join();
+    }, [&] { return page.DoModal(); });
+    CHECK(result == IDCANCEL);
     CHECK(createdFirst);
-    CHECK(pageEnabled);
     CHECK(browserOwner == host);
     CHECK(titled);
-    CHECK(selected == "sel");
-    CHECK(afterCancel == typed);
-    CHECK(afterChoice == "C:\\orvid-browse\\typed");
+    CHECK(selected == "sel sel ");
+    CHECK(after[0] == typed);
+    CHECK(after[1] == "C:\\orvid-browse\\typed");
     CHECK(closed);
     for (const char *path : { typed, "C:\\orvid-browse\\typed", "C:\\orvid-browse" })
         RemoveDirectoryA(path);

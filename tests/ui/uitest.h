@@ -7,27 +7,20 @@
 enum { kWaitMs = 10000 };
 
 static const char kSetupCaption[] = "Orvid\xAE video 5.0 Setup";
-static const char kQuestion[] = "Are you sure you want to cancel setup?";
 
-// Runs script on its own thread while the test's thread runs a modal loop; the
-// script only records, the test checks afterwards (the checks are single-threaded).
-template <class Script>
-class DriverThread {
-public:
-    explicit DriverThread(Script script) : script(script) { thread = CreateThread(NULL, 0, Run, this, 0, NULL); }
-    ~DriverThread() { Join(); }
-    void Join()
-    {
-        if (thread && WaitForSingleObject(thread, 6 * kWaitMs) != WAIT_TIMEOUT)
-            CloseHandle(thread);
-        thread = NULL;
-    }
-
-private:
-    static DWORD WINAPI Run(void *self) { static_cast<DriverThread *>(self)->script(); return 0; }
-    Script script;
-    HANDLE thread;
-};
+// Runs script on its own thread while modal runs a modal loop on this one; the
+// script only records, the test checks once it is joined.
+template <class Script, class Modal>
+INT_PTR Drive(Script script, Modal modal)
+{
+    struct Thread { static DWORD WINAPI Run(void *s) { (*(Script *)s)(); return 0; } };
+    HANDLE thread = CreateThread(NULL, 0, Thread::Run, &script, 0, NULL);
+    INT_PTR result = modal();
+    // On a timeout the thread may still use the script: keep the handle open.
+    if (thread && WaitForSingleObject(thread, 6 * kWaitMs) != WAIT_TIMEOUT)
+        CloseHandle(thread);
+    return result;
+}
 
 // The page of this kind once it shows, read; null on timeout. Driver thread only.
 inline const PageInfo *Await(PageKind kind)
@@ -41,11 +34,10 @@ inline bool AnswerQuestion(HWND owner, int button)
 {
     const PageInfo *box = Await(PAGE_MESSAGEBOX);
     if (!box || box->owner != owner || std::string(box->caption) != kSetupCaption
-        || std::string(MessageBoxText(box)) != kQuestion)
+        || std::string(MessageBoxText(box)) != "Are you sure you want to cancel setup?")
         return false;
-    HWND hwnd = box->hwnd;
-    PressButton(hwnd, button);
-    return WaitUntilInactive(hwnd, kWaitMs);
+    PressButton(box->hwnd, button);
+    return WaitUntilInactive(box->hwnd, kWaitMs);
 }
 
 inline HWND CreateHostWindow()
