@@ -1,7 +1,6 @@
 // setup.exe as its own process, driven from this one, and the host window
 // with its start message in this process.
 #include <doctest.h>
-#include <objbase.h>
 #include <string.h>
 #include <string>
 #include "tests/shell/shelltest.h"
@@ -13,13 +12,11 @@ struct Program {
 
     Program()
     {
-        char directory[MAX_PATH];
-        GetCurrentDirectoryA(sizeof(directory), directory);
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
         char commandLine[MAX_PATH + 2];
-        lstrcpynA(commandLine, BuildProduct(ORVID_SETUP), sizeof(commandLine));
-        REQUIRE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, directory,
+        lstrcpynA(commandLine, BuildProduct(ORVID_SETUP).c_str(), sizeof(commandLine));
+        REQUIRE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                &startup, &process));
     }
     ~Program()
@@ -37,55 +34,34 @@ struct Program {
         GetExitCodeProcess(process.hProcess, &code);
         return code;
     }
-    HWND Page(PageKind kind, PageInfo *page)
+    // Waits for the page, presses the button, and waits until the page is gone.
+    PageInfo Answer(PageKind kind, int button)
     {
-        return WaitForPage(process.dwProcessId, 0, kind, STEP_TIMEOUT_MS, page);
+        PageInfo page;
+        REQUIRE(WaitForPage(process.dwProcessId, 0, kind, STEP_TIMEOUT_MS, &page) != nullptr);
+        if (button) {
+            PressButton(page.hwnd, button);
+            REQUIRE(WaitUntilInactive(page.hwnd, STEP_TIMEOUT_MS));
+        }
+        return page;
     }
 };
-
-struct FindHost {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindHostWindow(HWND hwnd, LPARAM param)
-{
-    FindHost *find = (FindHost *)param;
-    char className[64];
-    DWORD processId = 0;
-    GetWindowThreadProcessId(hwnd, &processId);
-    if (processId == find->processId && GetClassNameA(hwnd, className, sizeof(className))
-        && !strcmp(className, "OrvidSetupClass")) {
-        find->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 // Class and caption byte for byte, and a popup of no size. Its place shows
 // only until it is shown: restoring the minimised window puts it back.
-void CheckHostWindow(HWND host)
+HWND CheckHostWindow()
 {
+    HWND host = FindWindowA("OrvidSetupClass", nullptr);
     REQUIRE(host != nullptr);
     char caption[64];
     ReadWindowText(host, caption, sizeof(caption));
     CHECK(std::string(caption) == TITLE_SETUP);
     RECT rect;
     GetWindowRect(host, &rect);
-    CHECK(rect.right - rect.left == 0);
-    CHECK(rect.bottom - rect.top == 0);
+    CHECK((rect.right == rect.left && rect.bottom == rect.top));
     CHECK((GetWindowLongA(host, GWL_STYLE) & WS_POPUP) != 0);
+    return host;
 }
-
-// What the host window was told while it was made and run: its moves, when it
-// was first shown, and how often the start message was taken from the queue.
-struct HostEvents {
-    int hiddenMovesToPlace;     // to (-1, -1), size 0, while not yet visible
-    int starts;
-};
-HostEvents g_events;
-HHOOK g_callHook;
-HHOOK g_getHook;
 
 int IsHost(HWND hwnd)
 {
@@ -93,45 +69,27 @@ int IsHost(HWND hwnd)
     return GetClassNameA(hwnd, className, sizeof(className)) && !strcmp(className, "OrvidSetupClass");
 }
 
+// Moves of the hidden host to (-1, -1) with no size, and start messages taken from the queue.
+int g_hiddenMovesToPlace;
+int g_starts;
+
 LRESULT CALLBACK WatchSent(int code, WPARAM wParam, LPARAM lParam)
 {
     const CWPSTRUCT *call = (const CWPSTRUCT *)lParam;
-    if (code == HC_ACTION && IsHost(call->hwnd)) {
-        const WINDOWPOS *pos = (const WINDOWPOS *)call->lParam;
-        if (call->message == WM_WINDOWPOSCHANGING && !(pos->flags & (SWP_NOMOVE | SWP_NOSIZE))
-            && pos->x == -1 && pos->y == -1 && pos->cx == 0 && pos->cy == 0
-            && !IsWindowVisible(call->hwnd))
-            g_events.hiddenMovesToPlace++;
-    }
-    return CallNextHookEx(g_callHook, code, wParam, lParam);
+    const WINDOWPOS *pos = (const WINDOWPOS *)call->lParam;
+    if (code == HC_ACTION && call->message == WM_WINDOWPOSCHANGING && IsHost(call->hwnd)
+        && !(pos->flags & (SWP_NOMOVE | SWP_NOSIZE)) && pos->x == -1 && pos->y == -1 && pos->cx == 0
+        && pos->cy == 0 && !IsWindowVisible(call->hwnd))
+        g_hiddenMovesToPlace++;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 LRESULT CALLBACK WatchTaken(int code, WPARAM wParam, LPARAM lParam)
 {
     const MSG *msg = (const MSG *)lParam;
     if (code == HC_ACTION && wParam == PM_REMOVE && msg->message == WM_SETUP_START && IsHost(msg->hwnd))
-        g_events.starts++;
-    return CallNextHookEx(g_getHook, code, wParam, lParam);
-}
-
-struct LoopArgs {
-    DWORD threadId;
-    const DriverStep *steps;
-    DriverRun run;
-    int done;
-};
-
-DWORD WINAPI DriveLoop(void *param)
-{
-    LoopArgs *args = (LoopArgs *)param;
-    args->done = RunDriverScript(GetCurrentProcessId(), args->threadId, args->steps, STEP_TIMEOUT_MS,
-                                 &args->run);
-    if (!args->done) {
-        // Nothing will end the modal loop the main thread sits in.
-        MESSAGE(args->run.failure);
-        ExitProcess(2);
-    }
-    return 0;
+        g_starts++;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 } // namespace
@@ -140,27 +98,12 @@ TEST_CASE("setup.exe cancelled at the first page exits 0")
 {
     SetupDirScope scope("programcancel");
     Program program;
-    PageInfo list;
-    HWND page = program.Page(PAGE_COMPONENTS, &list);
-    REQUIRE(page != nullptr);
-    FindHost find = {program.process.dwProcessId, nullptr};
-    EnumWindows(FindHostWindow, (LPARAM)&find);
-    CheckHostWindow(find.found);
-    CHECK(list.owner == find.found);
+    PageInfo list = program.Answer(PAGE_COMPONENTS, 0);
+    CHECK(list.owner == CheckHostWindow());
     CHECK(std::string(list.caption) == TITLE_SETUP);
-    // The record of a page keeps its bytes, with line feeds and tabs spelt out.
-    REQUIRE(AppendPageRecord(TEST_ROOT "\\pages.log", &list));
-    char record[4096];
-    REQUIRE(ReadTextFile(TEST_ROOT "\\pages.log", record, sizeof(record)));
-    CHECK(std::string(record).rfind(TITLE_SETUP "\n1 Button: OK\n2 Button: Cancel\n", 0) == 0);
-    CHECK(strstr(record, "\n1000 Static: " NAME_CODEC "\\n" NAME_FILTER "\\n") != nullptr);
-
-    PressButton(page, IDCANCEL);
-    PageInfo box;
-    HWND question = program.Page(PAGE_MESSAGEBOX, &box);
-    REQUIRE(question != nullptr);
+    PressButton(list.hwnd, IDCANCEL);
+    PageInfo box = program.Answer(PAGE_MESSAGEBOX, IDYES);
     CHECK(std::string(MessageBoxText(&box)) == TEXT_CONFIRM);
-    PressButton(question, IDYES);
     // Ends without a second sequence.
     CHECK(program.Wait() == 0);
     CHECK_FALSE(Installed("ovcodec.dll"));
@@ -170,22 +113,12 @@ TEST_CASE("setup.exe completed exits 0")
 {
     SetupDirScope scope("programdone");
     Program program;
-    PageInfo page;
-    HWND list = program.Page(PAGE_COMPONENTS, &page);
-    REQUIRE(list != nullptr);
-    PressButton(list, IDOK);
-    REQUIRE(WaitUntilInactive(list, STEP_TIMEOUT_MS));
+    program.Answer(PAGE_COMPONENTS, IDOK);
     // A skipped page comes only when this prefix lacks a prerequisite.
-    HWND next = program.Page(PAGE_ANY, &page);
-    REQUIRE(next != nullptr);
-    if (page.kind == PAGE_SKIPPED) {
-        PressButton(next, IDOK);
-        REQUIRE(WaitUntilInactive(next, STEP_TIMEOUT_MS));
-    }
-    HWND summary = program.Page(PAGE_MESSAGEBOX, &page);
-    REQUIRE(summary != nullptr);
-    CHECK(std::string(MessageBoxText(&page)) == TEXT_SUMMARY_OK);
-    PressButton(summary, IDNO);
+    if (program.Answer(PAGE_ANY, 0).kind == PAGE_SKIPPED)
+        program.Answer(PAGE_SKIPPED, IDOK);
+    PageInfo summary = program.Answer(PAGE_MESSAGEBOX, IDNO);
+    CHECK(std::string(MessageBoxText(&summary)) == TEXT_SUMMARY_OK);
     CHECK(program.Wait() == 0);
     CHECK(Installed("ovcodec.dll"));
 }
@@ -193,34 +126,26 @@ TEST_CASE("setup.exe completed exits 0")
 TEST_CASE("host window starts the sequence once from the loop")
 {
     SetupDirScope scope("hostwindow");
-    CoInitialize(nullptr);
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    g_hInstance = instance;
-    REQUIRE(RegisterSetupClass(instance) != 0);
-    g_callHook = SetWindowsHookExA(WH_CALLWNDPROC, WatchSent, nullptr, GetCurrentThreadId());
-    g_getHook = SetWindowsHookExA(WH_GETMESSAGE, WatchTaken, nullptr, GetCurrentThreadId());
-    REQUIRE(CreateSetupWindow(instance, SW_SHOWNORMAL) == 1);
+    g_hInstance = GetModuleHandleA(nullptr);
+    REQUIRE(RegisterSetupClass(g_hInstance) != 0);
+    HHOOK callHook = SetWindowsHookExA(WH_CALLWNDPROC, WatchSent, nullptr, GetCurrentThreadId());
+    HHOOK getHook = SetWindowsHookExA(WH_GETMESSAGE, WatchTaken, nullptr, GetCurrentThreadId());
+    REQUIRE(CreateSetupWindow(g_hInstance, SW_SHOWNORMAL) == 1);
     // Moved to (-1, -1) with no size before it was first shown, then shown.
-    CHECK(g_events.hiddenMovesToPlace == 1);
-
+    CHECK(g_hiddenMovesToPlace == 1);
+    HWND host = CheckHostWindow();
+    CHECK(IsWindowVisible(host));
     // The start message waits in the queue; nothing has run yet.
-    FindHost find = {GetCurrentProcessId(), nullptr};
-    EnumWindows(FindHostWindow, (LPARAM)&find);
-    CheckHostWindow(find.found);
-    CHECK(IsWindowVisible(find.found));
-    MSG pending;
-    CHECK(PeekMessageA(&pending, find.found, WM_SETUP_START, WM_SETUP_START, PM_NOREMOVE));
-    CHECK(pending.wParam == 0);
-    CHECK(pending.lParam == 0);
+    MSG msg;
+    CHECK(PeekMessageA(&msg, host, WM_SETUP_START, WM_SETUP_START, PM_NOREMOVE));
+    CHECK(msg.wParam == 0);
+    CHECK(msg.lParam == 0);
     CHECK(FindPage(GetCurrentProcessId(), GetCurrentThreadId(), PAGE_ANY, nullptr) == nullptr);
 
-    static LoopArgs args;
+    static DriverRun run;
     const DriverStep steps[] = {{PAGE_COMPONENTS, IDCANCEL, nullptr}, {PAGE_MESSAGEBOX, IDYES, nullptr}, {}};
-    args.threadId = GetCurrentThreadId();
-    args.steps = steps;
     StartPageRecorder(GetCurrentThreadId());
-    HANDLE thread = CreateThread(nullptr, 0, DriveLoop, &args, 0, nullptr);
-    MSG msg;
+    HANDLE thread = StartDriver(steps, &run);
     BOOL got;
     while ((got = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
         TranslateMessage(&msg);
@@ -229,17 +154,16 @@ TEST_CASE("host window starts the sequence once from the loop")
     WaitForSingleObject(thread, STEP_TIMEOUT_MS);
     CloseHandle(thread);
     StopPageRecorder();
-    UnhookWindowsHookEx(g_callHook);
-    UnhookWindowsHookEx(g_getHook);
+    UnhookWindowsHookEx(callHook);
+    UnhookWindowsHookEx(getHook);
 
-    CHECK(g_events.starts == 1);
+    CHECK(g_starts == 1);
     CHECK(got == 0);
     CHECK(msg.message == WM_QUIT);
     CHECK(msg.wParam == 0);
-    CHECK(args.done == 1);
     // One list page, its question; the window is ended by message, not destroyed.
     CHECK(RecordedPageCount() == 2);
-    CHECK(IsWindow(find.found));
-    CHECK(args.run.seen[0].owner == find.found);
-    DestroyWindow(find.found);
+    CHECK(IsWindow(host));
+    CHECK(run.seen[0].owner == host);
+    DestroyWindow(host);
 }
