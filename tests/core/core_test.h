@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 #include <vector>
+#include "catalog/probe.h"
 #include "orvid_fixture_dir.h"
 
 #define HKLM HKEY_LOCAL_MACHINE
@@ -41,25 +42,28 @@ inline std::string SystemDir()
     return dir;
 }
 
-// Wide and with the \\?\ prefix, so that names beyond MAX_PATH go as well.
-inline void RemoveTree(const std::string &path)
+// The probe runs once per process; a case that probes several machines starts it afresh.
+inline void Reprobe()
 {
-    std::wstring wide = L"\\\\?\\" + std::wstring(path.begin(), path.end());
+    g_probeDone = g_ie4Installed = g_directShowInstalled = 0;
+    g_appPathDirs = nullptr;
+    ProbeSystem();
+}
+
+// Wide and with the \\?\ prefix, so that names beyond MAX_PATH go as well.
+inline void RemoveTree(const std::wstring &path)
+{
     WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((wide + L"\\*").c_str(), &found);
-    while (find != INVALID_HANDLE_VALUE) {
-        std::wstring name = found.cFileName;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (name != L"." && name != L"..")
-                RemoveTree(path + "\\" + std::string(name.begin(), name.end()));
-        } else {
-            DeleteFileW((wide + L"\\" + name).c_str());
-        }
-        if (!FindNextFileW(find, &found))
-            break;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &found);
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found)) {
+        std::wstring name = found.cFileName, child = path + L"\\" + name;
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            DeleteFileW(child.c_str());
+        else if (name != L"." && name != L"..")
+            RemoveTree(child);
     }
     FindClose(find);
-    RemoveDirectoryW(wide.c_str());
+    RemoveDirectoryW(path.c_str());
 }
 
 // A directory under TEST_ROOT, removed with everything in it afterwards.
@@ -70,7 +74,7 @@ struct ScratchDir {
         CreateDirectoryA(TEST_ROOT, NULL);
         REQUIRE(CreateDirectoryA(path.c_str(), NULL));
     }
-    ~ScratchDir() { RemoveTree(path); RemoveDirectoryA(TEST_ROOT); }
+    ~ScratchDir() { RemoveTree(L"\\\\?\\" + std::wstring(path.begin(), path.end())); RemoveDirectoryA(TEST_ROOT); }
     std::string operator/(const std::string &name) const { return path + "\\" + name; }
 };
 
@@ -114,28 +118,24 @@ inline bool QueryValue(HKEY root, const std::string &key, const char *name, DWOR
 
 inline bool ValueExists(HKEY root, const std::string &key, const char *name)
 {
-    DWORD type;
-    std::string bytes;
-    return QueryValue(root, key, name, &type, &bytes);
+    return RegGetValueA(root, key.c_str(), name, RRF_RT_ANY, NULL, NULL, NULL) == ERROR_SUCCESS;
 }
 
 // Registry names match in any letter case; this gives the stored spelling.
 inline std::string StoredName(HKEY root, const std::string &key, const char *name, bool subKey)
 {
-    std::string found;
     HKEY handle;
-    char buffer[1024];
+    char found[1024];
     if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
-        return found;
-    for (DWORD i = 0, size = sizeof(buffer); found.empty(); i++, size = sizeof(buffer)) {
-        if ((subKey ? RegEnumKeyA(handle, i, buffer, size)
-                    : RegEnumValueA(handle, i, buffer, &size, NULL, NULL, NULL, NULL)) != ERROR_SUCCESS)
+        return "";
+    LONG result = ERROR_SUCCESS;
+    for (DWORD i = 0, size = sizeof(found); result == ERROR_SUCCESS; i++, size = sizeof(found)) {
+        result = subKey ? RegEnumKeyA(handle, i, found, size) : RegEnumValueA(handle, i, found, &size, NULL, NULL, NULL, NULL);
+        if (result == ERROR_SUCCESS && lstrcmpiA(found, name) == 0)
             break;
-        if (lstrcmpiA(buffer, name) == 0)
-            found = buffer;
     }
     RegCloseKey(handle);
-    return found;
+    return result == ERROR_SUCCESS ? found : "";
 }
 
 // A string value as stored: the name's spelling, REG_SZ, terminator counted, bytes.
@@ -154,10 +154,9 @@ inline void CheckString(HKEY root, const std::string &key, const char *name, con
 // puts that state back when the case ends.
 struct SavedValue {
     HKEY root;
-    std::string key, name, createdKey;
+    std::string key, name, createdKey, data;
     bool had = false;
     DWORD type = 0;
-    std::string data;
 
     SavedValue(HKEY root_, const std::string &key_, const char *name_) : root(root_), key(key_), name(name_ ? name_ : "")
     {
@@ -185,19 +184,14 @@ struct SavedValue {
 };
 
 // A key that everyone may read but nobody may change, until the case ends.
+// Every key locked is one the case creates and removes, so the lock is
+// lifted with an open DACL rather than the old one.
 struct LockedKey {
     HKEY root;
     std::string key;
-    std::vector<BYTE> oldDacl;
 
     LockedKey(HKEY root_, const std::string &key_) : root(root_), key(key_)
     {
-        HKEY handle;
-        REQUIRE(RegCreateKeyExA(root, key.c_str(), 0, NULL, 0, READ_CONTROL | WRITE_DAC, NULL, &handle, NULL) == ERROR_SUCCESS);
-        DWORD size = 0;
-        RegGetKeySecurity(handle, DACL_SECURITY_INFORMATION, NULL, &size);
-        oldDacl.resize(size);
-        RegGetKeySecurity(handle, DACL_SECURITY_INFORMATION, oldDacl.data(), &size);
         // Built by hand: Wine has no SDDL parser for a Windows 95 program.
         SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
         PSID everyone;
@@ -205,20 +199,21 @@ struct LockedKey {
         BYTE acl[256];
         InitializeAcl((PACL)acl, sizeof(acl), ACL_REVISION);
         AddAccessAllowedAce((PACL)acl, ACL_REVISION, KEY_READ | WRITE_DAC, everyone);
-        SECURITY_DESCRIPTOR readOnly;
-        InitializeSecurityDescriptor(&readOnly, SECURITY_DESCRIPTOR_REVISION);
-        SetSecurityDescriptorDacl(&readOnly, TRUE, (PACL)acl, FALSE);
-        CHECK(RegSetKeySecurity(handle, DACL_SECURITY_INFORMATION, &readOnly) == ERROR_SUCCESS);
+        CHECK(SetDacl((PACL)acl));
         FreeSid(everyone);
-        RegCloseKey(handle);
     }
-    ~LockedKey()
+    ~LockedKey() { SetDacl(NULL); }
+    bool SetDacl(PACL acl)
     {
         HKEY handle;
-        if (RegOpenKeyExA(root, key.c_str(), 0, WRITE_DAC, &handle) == ERROR_SUCCESS) {
-            RegSetKeySecurity(handle, DACL_SECURITY_INFORMATION, oldDacl.data());
-            RegCloseKey(handle);
-        }
+        SECURITY_DESCRIPTOR descriptor;
+        InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+        SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
+        if (RegCreateKeyExA(root, key.c_str(), 0, NULL, 0, WRITE_DAC, NULL, &handle, NULL) != ERROR_SUCCESS)
+            return false;
+        bool set = RegSetKeySecurity(handle, DACL_SECURITY_INFORMATION, &descriptor) == ERROR_SUCCESS;
+        RegCloseKey(handle);
+        return set;
     }
 };
 

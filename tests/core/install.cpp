@@ -3,13 +3,12 @@
 // test_core_install95 runs as a Windows 95 family program.
 #include "core_test.h"
 #include "install/installer.h"
-#include "catalog/probe.h"
 
 static const char NT_DRIVERS[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Drivers32";
 static const char NT_DESCRIPTIONS[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\drivers.desc";
-static const char ICM[] = "System\\CurrentControlSet\\control\\MediaResources\\icm";
 static const char W95_DRIVER[] = "System\\CurrentControlSet\\control\\MediaResources\\icm\\vidc.YVU9";
 static const char DESCRIPTION[] = "Orvid\xAE video Raw YVU9 by Kalor";
+static const char REGISTRY_FAILED[] = "failure to set registry entries";
 
 static SetupComponent *Row(int row) { return &g_componentTable[row]; }
 
@@ -48,31 +47,23 @@ static void CheckFailed(int row, DWORD result, const char *reason, bool blocked)
     CHECK(((Row(row)->flags & COMP_BLOCKED) != 0) == blocked);
 }
 
-TEST_CASE("install: copy over newer and older files")
-{
-    Setup setup;
-    setup.Source(ROW_SWIFT, "v1.dll");
-    setup.Source(ROW_SWIFT_VECTRIX, "v2.dll");
-    PlaceFixture("v2.dll", Target(ROW_SWIFT));
-    PlaceFixture("v1.dll", Target(ROW_SWIFT_VECTRIX));
-    CHECK(InstallComponent(Row(ROW_SWIFT)) == 0);
-    CHECK(InstallComponent(Row(ROW_SWIFT_VECTRIX)) == 0);
-    CHECK(ReadBytes(Target(ROW_SWIFT)) == ReadBytes(FixturePath("v1.dll")));
-    CHECK(ReadBytes(Target(ROW_SWIFT_VECTRIX)) == ReadBytes(FixturePath("v2.dll")));
-    CHECK(Row(ROW_SWIFT)->reason == nullptr);
-    CHECK(InstallComponent(Row(ROW_BLANK)) == 0);
-}
-
-TEST_CASE("install: registration by RegSvr32.exe of the setup directory")
+TEST_CASE("install: copies and registration by RegSvr32.exe of the setup directory")
 {
     Setup setup;
     PlaceFixture("RegSvr32.exe", setup / "RegSvr32.exe");
-    setup.Source(ROW_AUDIO_CODEC, "v1.dll");
-    setup.Source(ROW_HELP_CNT, "nover.dll");
-    CHECK(InstallComponent(Row(ROW_AUDIO_CODEC)) == 0);
-    CHECK(ReadBytes(Target(ROW_AUDIO_CODEC)) == ReadBytes(FixturePath("v1.dll")));
-    CHECK(InstallComponent(Row(ROW_HELP_CNT)) == 0);
-    CHECK(ReadBytes(Target(ROW_HELP_CNT)) == ReadBytes(FixturePath("nover.dll")));
+    const struct { int row; const char *source, *installed; } copies[] = {
+        { ROW_SWIFT, "v1.dll", "v2.dll" }, { ROW_SWIFT_VECTRIX, "v2.dll", "v1.dll" },
+        { ROW_AUDIO_CODEC, "v1.dll", NULL }, { ROW_HELP_CNT, "nover.dll", NULL } };
+    for (const auto &c : copies) {
+        INFO("row ", c.row);
+        setup.Source(c.row, c.source);
+        if (c.installed)
+            PlaceFixture(c.installed, Target(c.row));
+        CHECK(InstallComponent(Row(c.row)) == 0);
+        CHECK(ReadBytes(Target(c.row)) == ReadBytes(FixturePath(c.source)));
+        CHECK(Row(c.row)->reason == nullptr);
+    }
+    CHECK(InstallComponent(Row(ROW_BLANK)) == 0);
 
     // One start, for the audio codec: "/s " and the unquoted target path.
     std::string log = setup.Registrations(10000), tail = " /s " + Target(ROW_AUDIO_CODEC) + "\n";
@@ -83,7 +74,7 @@ TEST_CASE("install: registration by RegSvr32.exe of the setup directory")
     CHECK(log.find('\n') == log.size() - 1);
 }
 
-TEST_CASE("install: a failed copy blocks the help files and registers nothing")
+TEST_CASE("install: failed copies and no RegSvr32.exe in the setup directory")
 {
     Setup setup;
     PlaceFixture("RegSvr32.exe", setup / "RegSvr32.exe");
@@ -96,14 +87,11 @@ TEST_CASE("install: a failed copy blocks the help files and registers nothing")
     }
     CheckFailed(ROW_AUDIO_CODEC, InstallComponent(Row(ROW_AUDIO_CODEC)), "CopyFile failure", false);
     CHECK(setup.Registrations(1500).empty());
-}
 
-TEST_CASE("install: no RegSvr32.exe in the setup directory")
-{
-    Setup setup;
-    setup.Source(ROW_VIDEO_CODEC, "v1.dll");
-    CheckFailed(ROW_VIDEO_CODEC, InstallComponent(Row(ROW_VIDEO_CODEC)), "regsvr32.exe failure", true);
-    CHECK(Exists(Target(ROW_VIDEO_CODEC)));
+    REQUIRE(DeleteFileA((setup / "RegSvr32.exe").c_str()));
+    setup.Source(ROW_AUDIO_CODEC, "v1.dll");
+    CheckFailed(ROW_AUDIO_CODEC, InstallComponent(Row(ROW_AUDIO_CODEC)), "regsvr32.exe failure", false);
+    CHECK(Exists(Target(ROW_AUDIO_CODEC)));
 }
 
 TEST_CASE("install: paths that do not fit")
@@ -135,11 +123,17 @@ struct DriverEntries : Setup {
     SavedValue w95Driver{HKLM, W95_DRIVER, "Description"};
     DriverEntries()
     {
-        RegDeleteTreeA(HKLM, W95_DRIVER);
-        REQUIRE(IniLine().empty());
+        Clear();
         Source(ROW_YVU9, "v1.dll");
     }
-    ~DriverEntries() { WritePrivateProfileStringA("drivers32", "VIDC.YVU9", NULL, "system.ini"); }
+    ~DriverEntries() { Clear(); }
+    void Clear()
+    {
+        ntDriver.Remove();
+        ntDescription.Remove();
+        RegDeleteTreeA(HKLM, W95_DRIVER);
+        WritePrivateProfileStringA("drivers32", "VIDC.YVU9", NULL, "system.ini");
+    }
     static std::string IniLine()
     {
         char line[MAX_PATH];
@@ -159,14 +153,11 @@ TEST_CASE("install: YVU9 on Windows NT")
     CheckString(HKLM, NT_DESCRIPTIONS, Target(ROW_YVU9).c_str(), DESCRIPTION);
     CHECK(DriverEntries::IniLine().empty());
     CHECK_FALSE(ValueExists(HKLM, W95_DRIVER, "Description"));
-}
 
-TEST_CASE("install: YVU9 on Windows NT with the second entry refused")
-{
-    REQUIRE_FALSE(Windows95());
-    DriverEntries entries;
+    // The second entry refused: the first stays written.
+    entries.Clear();
     LockedKey locked(HKLM, NT_DESCRIPTIONS);
-    CheckFailed(ROW_YVU9, InstallComponent(Row(ROW_YVU9)), "failure to set registry entries", false);
+    CheckFailed(ROW_YVU9, InstallComponent(Row(ROW_YVU9)), REGISTRY_FAILED, false);
     CheckString(HKLM, NT_DRIVERS, "vidc.yvu9", Target(ROW_YVU9));
     CHECK_FALSE(ValueExists(HKLM, NT_DESCRIPTIONS, Target(ROW_YVU9).c_str()));
 }
@@ -175,32 +166,7 @@ TEST_CASE("install: YVU9 on Windows 95")
 {
     REQUIRE(Windows95());
     DriverEntries entries;
-    CHECK(InstallComponent(Row(ROW_YVU9)) == 0);
-    char shortPath[MAX_PATH];
-    REQUIRE(GetShortPathNameA(Target(ROW_YVU9).c_str(), shortPath, ARRAYSIZE(shortPath)));
-    CHECK(DriverEntries::IniLine() == shortPath);
-    CHECK(StoredName(HKLM, ICM, "vidc.YVU9", true) == "vidc.YVU9");
-    CheckString(HKLM, W95_DRIVER, "Description", DESCRIPTION);
-    CheckString(HKLM, W95_DRIVER, "Driver", Target(ROW_YVU9));
-    CheckString(HKLM, W95_DRIVER, "FriendlyName", DESCRIPTION);
-    CHECK_FALSE(ValueExists(HKLM, NT_DRIVERS, "vidc.yvu9"));
-}
-
-TEST_CASE("install: YVU9 on Windows 95 with the registry refused")
-{
-    REQUIRE(Windows95());
-    DriverEntries entries;
-    LockedKey locked(HKLM, W95_DRIVER);
-    CheckFailed(ROW_YVU9, InstallComponent(Row(ROW_YVU9)), "failure to set registry entries", false);
-    CHECK_FALSE(DriverEntries::IniLine().empty());
-    CHECK_FALSE(ValueExists(HKLM, W95_DRIVER, "Description"));
-}
-
-TEST_CASE("install: YVU9 on Windows 95 with system.ini in use")
-{
-    REQUIRE(Windows95());
-    DriverEntries entries;
-    char windows[MAX_PATH];
+    char windows[MAX_PATH], shortPath[MAX_PATH];
     GetWindowsDirectoryA(windows, ARRAYSIZE(windows));
     HANDLE inUse = CreateFileA((std::string(windows) + "\\system.ini").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     REQUIRE(inUse != INVALID_HANDLE_VALUE);
@@ -209,5 +175,20 @@ TEST_CASE("install: YVU9 on Windows 95 with system.ini in use")
     CHECK(result != 0);
     CHECK(Row(ROW_YVU9)->reason == nullptr);
     CHECK(DriverEntries::IniLine().empty());
+    CHECK_FALSE(ValueExists(HKLM, W95_DRIVER, "Description"));
+
+    CHECK(InstallComponent(Row(ROW_YVU9)) == 0);
+    REQUIRE(GetShortPathNameA(Target(ROW_YVU9).c_str(), shortPath, ARRAYSIZE(shortPath)));
+    CHECK(DriverEntries::IniLine() == shortPath);
+    CHECK(StoredName(HKLM, "System\\CurrentControlSet\\control\\MediaResources\\icm", "vidc.YVU9", true) == "vidc.YVU9");
+    CheckString(HKLM, W95_DRIVER, "Description", DESCRIPTION);
+    CheckString(HKLM, W95_DRIVER, "Driver", Target(ROW_YVU9));
+    CheckString(HKLM, W95_DRIVER, "FriendlyName", DESCRIPTION);
+    CHECK_FALSE(ValueExists(HKLM, NT_DRIVERS, "vidc.yvu9"));
+
+    entries.Clear();
+    LockedKey locked(HKLM, W95_DRIVER);
+    CheckFailed(ROW_YVU9, InstallComponent(Row(ROW_YVU9)), REGISTRY_FAILED, false);
+    CHECK_FALSE(DriverEntries::IniLine().empty());
     CHECK_FALSE(ValueExists(HKLM, W95_DRIVER, "Description"));
 }

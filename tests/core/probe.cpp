@@ -1,28 +1,22 @@
-// The one-time system probe and the version reader, one process per case.
+// The system probe and the version reader.
 #include "core_test.h"
-#include "catalog/probe.h"
 
-static std::vector<std::string> AppPathDirs()
+static std::vector<std::string> Dirs(char **list)
 {
     std::vector<std::string> dirs;
-    REQUIRE(g_appPathDirs != nullptr);
-    for (char **dir = g_appPathDirs; *dir; dir++)
+    for (char **dir = list; dir && *dir; dir++)
         dirs.push_back(*dir);
     return dirs;
 }
 
 TEST_CASE("probe: help directory")
 {
+    std::string help = SystemDir() + "\\..\\help", away = help + "-orvid-test";
     ProbeSystem();
     CHECK(std::string(g_systemDir) == SystemDir());
-    CHECK(std::string(g_helpDir) == SystemDir() + "\\..\\help");
-}
-
-TEST_CASE("probe: no help directory")
-{
-    std::string help = SystemDir() + "\\..\\help", away = help + "-orvid-test";
+    CHECK(std::string(g_helpDir) == help);
     REQUIRE(MoveFileA(help.c_str(), away.c_str()));
-    ProbeSystem();
+    Reprobe();
     MoveFileA(away.c_str(), help.c_str());
     CHECK(std::string(g_helpDir) == SystemDir());
 }
@@ -30,91 +24,72 @@ TEST_CASE("probe: no help directory")
 TEST_CASE("probe: App Paths list")
 {
     Machine machine;
-    std::string dir = machine.Ie("ie5.0.0.0.exe"), upper = dir;
-    CharUpperA(&upper[0]);
-    machine.AppPath(dir + "\\;" + upper + ";;" + (machine.root / "missing"));
-    ProbeSystem();
-    CHECK(AppPathDirs() == std::vector<std::string>{ dir });
-    CHECK(g_ie4Installed == 1);
-}
-
-TEST_CASE("probe: App Paths list of many directories")
-{
-    // Past the first capacity of ten and its doubling to twenty.
-    Machine machine;
-    std::vector<std::string> dirs;
-    std::string path;
-    for (int i = 0; i < 25; i++) {
-        dirs.push_back(machine.root / ("dir" + std::to_string(i)));
-        REQUIRE(CreateDirectoryA(dirs.back().c_str(), NULL));
-        path += dirs.back() + ";";
+    std::vector<std::string> many;
+    std::string manyText;
+    for (int i = 0; i < 25; i++) {   // past the first capacity of ten and its doubling
+        many.push_back(machine.root / ("dir" + std::to_string(i)));
+        REQUIRE(CreateDirectoryA(many.back().c_str(), NULL));
+        manyText += many.back() + ";";
     }
-    machine.AppPath(path);
-    ProbeSystem();
-    CHECK(AppPathDirs() == dirs);
+    std::string dir = many[0], upper = dir;
+    CharUpperA(&upper[0]);
+    const struct { DWORD type; std::string text; DWORD size; std::vector<std::string> dirs; } cases[] = {
+        { REG_SZ, dir + "\\;" + upper + ";;" + (machine.root / "missing"), 0, { dir } },
+        { REG_BINARY, dir, (DWORD)dir.size(), { dir } },   // no terminator
+        { REG_SZ, manyText, 0, many },
+    };
+    for (const auto &c : cases) {
+        INFO("Path: ", c.text);
+        SetValue(HKLM, APP_PATHS, "Path", c.type, c.text.c_str(), c.size ? c.size : (DWORD)c.text.size() + 1);
+        char **list = nullptr;
+        GetAppPathDirs("iexplore.exe", &list);
+        CHECK(Dirs(list) == c.dirs);
+    }
 }
 
-TEST_CASE("probe: App Paths value of another type without terminator")
+TEST_CASE("probe: Internet Explorer 4")
 {
-    Machine machine;
-    std::string dir = machine.Ie("ie5.0.0.0.exe");
-    SetValue(HKLM, APP_PATHS, "Path", REG_BINARY, dir.data(), (DWORD)dir.size());
-    ProbeSystem();
-    CHECK(AppPathDirs() == std::vector<std::string>{ dir });
-    CHECK(g_ie4Installed == 1);
-}
-
-static void ProbeIe(std::vector<const char *> fixtures, int expected)
-{
-    Machine machine;
-    std::string path;
-    for (const char *fixture : fixtures)
-        path += machine.Ie(fixture) + ";";
-    machine.AppPath(path);
-    ProbeSystem();
-    CHECK(AppPathDirs().size() == fixtures.size());
-    CHECK(g_ie4Installed == expected);
-}
-
-TEST_CASE("probe: ie 4.71.913.3") { ProbeIe({ "ie4.71.913.3.exe" }, 0); }
-TEST_CASE("probe: ie 4.71.913.4") { ProbeIe({ "ie4.71.913.4.exe" }, 1); }
-TEST_CASE("probe: ie 4.71.914.0") { ProbeIe({ "ie4.71.914.0.exe" }, 1); }
-TEST_CASE("probe: ie 5.0.0.0") { ProbeIe({ "ie5.0.0.0.exe" }, 1); }
-TEST_CASE("probe: ie old then new") { ProbeIe({ "ie4.71.913.3.exe", "ie4.71.913.4.exe" }, 1); }
-TEST_CASE("probe: ie new then old") { ProbeIe({ "ie4.71.913.4.exe", "ie4.71.913.3.exe" }, 1); }
-
-TEST_CASE("probe: ie path beyond the limit")
-{
-    Machine machine;
+    const struct { std::vector<const char *> fixtures; int ie4; } cases[] = {
+        { { "ie4.71.913.3.exe" }, 0 }, { { "ie4.71.913.4.exe" }, 1 },
+        { { "ie4.71.914.0.exe" }, 1 }, { { "ie5.0.0.0.exe" }, 1 },
+        { { "ie4.71.913.3.exe", "ie4.71.913.4.exe" }, 1 }, { { "ie4.71.913.4.exe", "ie4.71.913.3.exe" }, 1 },
+    };
+    for (const auto &c : cases) {
+        INFO(c.fixtures.front(), " first of ", c.fixtures.size());
+        Machine machine;
+        std::string path;
+        for (const char *fixture : c.fixtures)
+            path += machine.Ie(fixture) + ";";
+        machine.AppPath(path);
+        Reprobe();
+        CHECK(Dirs(g_appPathDirs).size() == c.fixtures.size());
+        CHECK(g_ie4Installed == c.ie4);
+    }
     // "%s\iexplore.exe" of MAX_PATH characters: one too many.
+    Machine machine;
     std::string dir = machine.root / std::string(MAX_PATH - machine.root.path.size() - 14, 'i');
     std::string fixture = FixturePath("ie5.0.0.0.exe"), target = dir + "\\iexplore.exe";
     REQUIRE(CreateDirectoryA(dir.c_str(), NULL));
     REQUIRE(CopyFileW(std::wstring(fixture.begin(), fixture.end()).c_str(),
                       (L"\\\\?\\" + std::wstring(target.begin(), target.end())).c_str(), FALSE));
     machine.AppPath(dir);
-    ProbeSystem();
-    CHECK(AppPathDirs().size() == 1);
+    Reprobe();
+    CHECK(Dirs(g_appPathDirs).size() == 1);
     CHECK(g_ie4Installed == 0);
 }
 
-static void ProbeDirectShow(const char *fixture, int expected)
+TEST_CASE("probe: DirectShow product name")
 {
-    Machine machine;
-    machine.DirectShow(fixture);
-    ProbeSystem();
-    CHECK(g_directShowInstalled == expected);
-    CHECK(g_ie4Installed == 0);
-}
-
-TEST_CASE("probe: DirectShow") { ProbeDirectShow("ds_exact.dll", 1); }
-TEST_CASE("probe: directshow in lower case") { ProbeDirectShow("ds_lower.dll", 0); }
-TEST_CASE("probe: DirectShow with a trailing blank") { ProbeDirectShow("ds_blank.dll", 0); }
-TEST_CASE("probe: DirectShow in another language") { ProbeDirectShow("ds_german.dll", 0); }
-
-TEST_CASE("probe: DirectShow server value of 260 bytes without terminator")
-{
-    // The bytes are the path as they are; a read past them would name no file.
+    const struct { const char *fixture; int found; } cases[] = {
+        { "ds_exact.dll", 1 }, { "ds_lower.dll", 0 }, { "ds_blank.dll", 0 }, { "ds_german.dll", 0 } };
+    for (const auto &c : cases) {
+        INFO(c.fixture);
+        Machine machine;
+        machine.DirectShow(c.fixture);
+        Reprobe();
+        CHECK(g_directShowInstalled == c.found);
+    }
+    // A server value of 260 bytes without terminator: a read past them would name no file.
     Machine machine;
     std::string path = machine.root.path;
     while (MAX_PATH - path.size() > 8)
@@ -123,7 +98,7 @@ TEST_CASE("probe: DirectShow server value of 260 bytes without terminator")
     REQUIRE(path.size() == MAX_PATH);
     PlaceFixture("ds_exact.dll", path);
     SetValue(HKEY_CLASSES_ROOT, DSHOW_SERVER, NULL, REG_BINARY, path.data(), MAX_PATH);
-    ProbeSystem();
+    Reprobe();
     CHECK(g_directShowInstalled == 1);
 }
 
