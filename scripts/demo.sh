@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 BUILD_DIR="${BUILD_DIR:-build}"
-cmake -S . -B "$BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+cmake -S . -B "$BUILD_DIR" --toolchain cmake/mingw-i686.cmake --no-warn-unused-cli >/dev/null
 cmake --build "$BUILD_DIR" -j"$(nproc)" --target medium e2e_driver e2e_state fake_viewer >/dev/null
 BUILD="$(cd "$BUILD_DIR" && pwd)"
 

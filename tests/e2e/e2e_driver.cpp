@@ -289,6 +289,9 @@ int main(int argc, char **argv)
                         printf("> pressed %s\n", g_buttons[b].name);
                 fflush(stdout);
             }
+            // A page photographed on its way out must have been painted first.
+            if (options.shots[0])
+                Sleep(300);
             PressButton(hwnd, step->button);
             if (step->kind != PAGE_PROGRESS && !WaitUntilInactive(hwnd, STEP_TIMEOUT_MS)) {
                 fprintf(stderr, "e2e_driver: step %d: \"%s\" stayed open\n", i + 1, page.caption);

@@ -148,6 +148,10 @@ void SaveScreenshot(const PageInfo *page)
         || FAILED(StringCchPrintfA(path, ARRAYSIZE(path), "%s\\%02d-%s.bmp", folder,
                                    ++g_shotCount, KindName(page->kind))))
         return;
+    // This runs on the page's own thread, which may not have painted it yet
+    // (the installation loop serves no messages): paint it now.
+    RedrawWindow(page->hwnd, NULL, NULL,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     HDC screen = GetDC(NULL);
     HDC memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
