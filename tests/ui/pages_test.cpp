@@ -193,7 +193,9 @@ TEST_CASE("Browse creates the typed directory and opens the browser on it")
             // The browser may reach its preset folder only after it shows.
             for (DWORD start = GetTickCount(); strcmp(text, "sel") && GetTickCount() - start < kWaitMs; Sleep(50)) {
                 read.hItem = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
-                SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&read);
+                read.pszText = text;    // the control may answer with its own buffer instead
+                if (SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&read) && read.pszText && read.pszText != text)
+                    lstrcpynA(text, read.pszText, sizeof(text));
             }
             selected += std::string(text) + " ";
             if (choose)
