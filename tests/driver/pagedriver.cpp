@@ -344,21 +344,6 @@ int FormatPage(const PageInfo *page, char *out, size_t size)
     return complete;
 }
 
-int AppendPageRecord(const char *logPath, const PageInfo *page)
-{
-    static char text[PAGE_MAX_CONTROLS * PAGE_TEXT_CHARS * 2];
-    int complete = FormatPage(page, text, sizeof(text));
-    HANDLE file = CreateFileA(logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return 0;
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, text, (DWORD)strlen(text), &written, NULL)
-              && WriteFile(file, "\n", 1, &written, NULL);
-    CloseHandle(file);
-    return ok && complete;
-}
-
 int RunDriverScript(DWORD processId, DWORD threadId, const DriverStep *steps,
                     DWORD stepTimeoutMs, DriverRun *run)
 {

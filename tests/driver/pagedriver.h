@@ -90,8 +90,6 @@ int SetControlText(HWND dialog, int id, const char *text);
 // The page as text: caption, then one line per control "id class [hidden]: text"
 // with the text's line feeds, tabs and backslashes escaped. 0 when cut short.
 int FormatPage(const PageInfo *page, char *out, size_t size);
-// Appends FormatPage's text and an empty line to the file at logPath.
-int AppendPageRecord(const char *logPath, const PageInfo *page);
 
 // One step of a scripted run: wait for a page of this kind, read it, then
 // press button (0: press nothing). editText, when given, is first put into
