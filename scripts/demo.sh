@@ -17,7 +17,7 @@ MEDIUM="$DEMO/medium"
 SHOTS="$DEMO/screenshots"
 export WINEPREFIX="$DEMO/prefix" WINEARCH=win32 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-winpath() { local p="Z:$1"; echo "${p//\//\\}"; }
+source tests/e2e/prefix.sh
 
 # A fresh medium and a fresh prefix, copied from the pristine one that the
 # medium's build booted.
@@ -56,15 +56,7 @@ else
     # and manages the windows itself, as no window manager runs here; a
     # recording viewer stands for the program that opens the release notes.
     cp "$BUILD/tests/driver/fake_viewer.exe" "$DEMO/viewer.exe"
-    viewer="\"$(winpath "$DEMO/viewer.exe")\" \"%1\""
-    {
-        printf 'set\tHKCU\\Software\\Wine\\X11 Driver\tDecorated\tN\n'
-        printf 'set\tHKCU\\Software\\Wine\\X11 Driver\tManaged\tN\n'
-        for kind in htm txt; do
-            printf 'set\tHKCR\\.%s\t@\tOrvidDemo.%s\n' "$kind" "$kind"
-            printf 'set\tHKCR\\OrvidDemo.%s\\shell\\open\\command\t@\t%s\n' "$kind" "$viewer"
-        done
-    } >"$DEMO/arrange.txt"
+    prefix_lines "$DEMO/viewer.exe" OrvidDemo >"$DEMO/arrange.txt"
     wine "$BUILD/tests/e2e/e2e_state.exe" "$(winpath "$DEMO/arrange.txt")" </dev/null >/dev/null 2>&1
     # Wine's own services keep pipes open: the driver writes to a file, which
     # is shown as it grows.

@@ -17,14 +17,6 @@ struct FindState {
     HWND firstEnabled;
 };
 
-int IsDialogWindow(HWND hwnd)
-{
-    char className[32];
-    if (!GetClassNameA(hwnd, className, ARRAYSIZE(className)))
-        return 0;
-    return lstrcmpA(className, "#32770") == 0;
-}
-
 BOOL CALLBACK AddControl(HWND child, LPARAM param)
 {
     PageInfo *page = (PageInfo *)param;
@@ -90,7 +82,7 @@ BOOL CALLBACK FindTopLevel(HWND hwnd, LPARAM param)
     DWORD threadId = GetWindowThreadProcessId(hwnd, &processId);
     if (hwnd == state->exclude || processId != state->processId
         || (state->threadId && threadId != state->threadId)
-        || !IsWindowVisible(hwnd) || !IsDialogWindow(hwnd))
+        || !IsWindowVisible(hwnd) || !IsTopLevelDialog(hwnd))
         return TRUE;
     static PageInfo page;       // large; the driver runs on one thread at a time
     PageKind kind = ReadPage(hwnd, &page);
@@ -108,22 +100,32 @@ BOOL CALLBACK FindTopLevel(HWND hwnd, LPARAM param)
     return TRUE;
 }
 
-void AppendEscaped(char *out, size_t size, size_t *used, const char *text, int *complete)
+struct Writer {
+    char *out;
+    size_t size;
+    size_t used;
+    int complete;
+};
+
+// Appends text, escaped so that one control stays one line; stops for good
+// at the first piece that does not fit.
+void Put(Writer *writer, const char *text, int escape)
 {
-    for (const char *p = text; *p; p++) {
+    static const char special[] = "\n\t\r\\", letters[] = "ntr\\";
+    for (const char *p = text; *p && writer->complete; p++) {
         char piece[3] = {*p, 0, 0};
-        if (*p == '\n') lstrcpynA(piece, "\\n", sizeof(piece));
-        else if (*p == '\t') lstrcpynA(piece, "\\t", sizeof(piece));
-        else if (*p == '\r') lstrcpynA(piece, "\\r", sizeof(piece));
-        else if (*p == '\\') lstrcpynA(piece, "\\\\", sizeof(piece));
-        size_t length = strlen(piece);
-        if (*used + length >= size) {
-            *complete = 0;
-            return;
+        const char *escaped = strchr(special, *p);
+        if (escape && escaped) {
+            piece[0] = '\\';
+            piece[1] = letters[escaped - special];
         }
-        memcpy(out + *used, piece, length);
-        *used += length;
-        out[*used] = 0;
+        size_t length = strlen(piece);
+        if (writer->used + length >= writer->size) {
+            writer->complete = 0;
+            break;
+        }
+        memcpy(writer->out + writer->used, piece, length + 1);
+        writer->used += length;
     }
 }
 
@@ -147,8 +149,7 @@ LRESULT CALLBACK RecorderHook(int code, WPARAM wParam, LPARAM lParam)
     if (code == HC_ACTION) {
         const CWPSTRUCT *call = (const CWPSTRUCT *)lParam;
         // Children still exist while their dialog gets WM_DESTROY.
-        if (call->message == WM_DESTROY && !(GetWindowLongA(call->hwnd, GWL_STYLE) & WS_CHILD)
-            && IsDialogWindow(call->hwnd)) {
+        if (call->message == WM_DESTROY && IsTopLevelDialog(call->hwnd)) {
             LockRecorder();
             if (g_recordedCount < RECORDER_MAX_PAGES)
                 ReadPage(call->hwnd, &g_recorded[g_recordedCount++]);
@@ -192,6 +193,7 @@ int SaveExtension(const char *extension, SavedExtension *saved)
 
 } // namespace
 
+// GetWindowTextA would send WM_GETTEXT within the process and wait for a busy thread.
 int ReadWindowText(HWND hwnd, char *text, int size)
 {
     if (size <= 0)
@@ -208,6 +210,14 @@ int ReadWindowText(HWND hwnd, char *text, int size)
     return bytes;
 }
 
+int IsTopLevelDialog(HWND hwnd)
+{
+    char className[32];
+    return !(GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD)
+           && GetClassNameA(hwnd, className, ARRAYSIZE(className))
+           && lstrcmpA(className, "#32770") == 0;
+}
+
 PageKind ReadPage(HWND hwnd, PageInfo *page)
 {
     ZeroMemory(page, sizeof(*page));
@@ -220,6 +230,13 @@ PageKind ReadPage(HWND hwnd, PageInfo *page)
     EnumChildWindows(hwnd, AddControl, (LPARAM)page);
     page->kind = KindOf(page);
     return page->kind;
+}
+
+const char *PageKindName(PageKind kind)
+{
+    static const char *const names[] = {"page", "components", "progress", "skipped", "directory",
+                                        "box", "page"};
+    return kind >= 0 && kind < (int)ARRAYSIZE(names) ? names[kind] : "page";
 }
 
 HWND FindPage(DWORD processId, DWORD threadId, PageKind kind, HWND exclude)
@@ -315,33 +332,19 @@ int FormatPage(const PageInfo *page, char *out, size_t size)
     if (size == 0)
         return 0;
     out[0] = 0;
-    size_t used = 0;
-    int complete = 1;
-    AppendEscaped(out, size, &used, page->caption, &complete);
-    if (used + 1 >= size)
-        return 0;
-    out[used++] = '\n';
-    out[used] = 0;
-    for (int i = 0; i < page->controlCount && complete; i++) {
+    Writer writer = {out, size, 0, 1};
+    Put(&writer, page->caption, 1);
+    Put(&writer, "\n", 0);
+    for (int i = 0; i < page->controlCount; i++) {
         const ControlInfo *control = &page->controls[i];
         char head[80];
         StringCchPrintfA(head, ARRAYSIZE(head), "%d %s%s: ", control->id, control->className,
                          control->visible ? "" : " hidden");
-        if (used + strlen(head) >= size) {
-            complete = 0;
-            break;
-        }
-        StringCchCatA(out, size, head);
-        used += strlen(head);
-        AppendEscaped(out, size, &used, control->text, &complete);
-        if (used + 1 >= size) {
-            complete = 0;
-            break;
-        }
-        out[used++] = '\n';
-        out[used] = 0;
+        Put(&writer, head, 0);
+        Put(&writer, control->text, 1);
+        Put(&writer, "\n", 0);
     }
-    return complete;
+    return writer.complete;
 }
 
 int RunDriverScript(DWORD processId, DWORD threadId, const DriverStep *steps,
@@ -466,4 +469,36 @@ void WinePathFromUnix(const char *unixPath, char *out, size_t size)
     for (char *p = out; *p; p++)
         if (*p == '/')
             *p = '\\';
+}
+
+int PathBesideProgram(const char *name, char *out, size_t size)
+{
+    DWORD length = GetModuleFileNameA(NULL, out, (DWORD)size);
+    char *slash = length && length < size ? strrchr(out, '\\') : NULL;
+    if (slash && SUCCEEDED(StringCchCopyA(slash + 1, size - (size_t)(slash + 1 - out), name)))
+        return 1;
+    if (size)
+        out[0] = 0;
+    return 0;
+}
+
+int AppendToFile(const char *path, const char *text)
+{
+    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, text, (DWORD)strlen(text), &written, NULL);
+    CloseHandle(file);
+    return ok ? 1 : 0;
+}
+
+const char *ToUtf8(const char *text, char *out, size_t size)
+{
+    WCHAR wide[PAGE_TEXT_CHARS * 2];
+    if (size && (MultiByteToWideChar(1252, 0, text, -1, wide, ARRAYSIZE(wide)) <= 0
+                 || !WideCharToMultiByte(CP_UTF8, 0, wide, -1, out, (int)size, NULL, NULL)))
+        out[0] = 0;
+    return out;
 }

@@ -2,21 +2,9 @@
 // thread beside the setup's own or from another process.
 //
 // Reading never blocks on the setup's thread: window texts come from
-// InternalGetWindowText, which sends no message (GetWindowTextA would send
-// WM_GETTEXT to a window of the same process and wait for the busy thread).
-// Only edit fields, whose text the platform keeps in the control itself, are
-// asked with a bounded SendMessageTimeoutA. Buttons are pressed by posting
-// WM_COMMAND, which the setup's thread handles whenever one of its loops runs.
-//
-// Typical use, the setup running on thread t of process p:
-//
-//     PageInfo page;
-//     if (WaitForPage(p, t, PAGE_COMPONENTS, 20000, &page))
-//         PressButton(page.hwnd, IDOK);
-//
-// or a whole run at once with RunDriverScript. Inside the setup's own process
-// the recorder (StartPageRecorder) also keeps every page's final texts, taken
-// as its window is destroyed.
+// InternalGetWindowText, which sends no message; only edit fields are asked,
+// with a bounded SendMessageTimeoutA. Buttons are pressed by posting
+// WM_COMMAND, handled whenever one of the setup's loops runs.
 #pragma once
 #include <windows.h>
 
@@ -43,7 +31,7 @@ struct ControlInfo {
 
 struct PageInfo {
     HWND hwnd;
-    HWND owner;                     // GetWindow(GW_OWNER)
+    HWND owner;
     DWORD processId;
     DWORD threadId;
     PageKind kind;
@@ -57,22 +45,21 @@ struct PageInfo {
 
 // Window text without any message to the window's thread, in the ANSI code page.
 int ReadWindowText(HWND hwnd, char *text, int size);
-
+// 1 for a "#32770" window that is not a child (pages are owned popups).
+int IsTopLevelDialog(HWND hwnd);
 // Fills page from the dialog hwnd and answers its kind.
 PageKind ReadPage(HWND hwnd, PageInfo *page);
+// "components", "progress", "skipped", "directory", "box", else "page".
+const char *PageKindName(PageKind kind);
 
-// A visible "#32770" window of the process (and thread, unless 0) of the wanted
-// kind, other than exclude; 0 when there is none. With PAGE_ANY a message box
-// is preferred, else the topmost enabled dialog.
+// A visible dialog of the process (and thread, unless 0) of the wanted kind,
+// other than exclude, or 0. With PAGE_ANY a message box is preferred, else
+// the topmost enabled dialog.
 HWND FindPage(DWORD processId, DWORD threadId, PageKind kind, HWND exclude);
-
-// FindPage, polled until timeoutMs has passed; reads the page into page
-// (may be null). 0 on timeout.
+// FindPage, polled until timeoutMs; reads the page into page (may be null).
 HWND WaitForPage(DWORD processId, DWORD threadId, PageKind kind, DWORD timeoutMs,
                  PageInfo *page);
-
-// 1 once hwnd is destroyed, hidden or disabled (a box of its own opened over
-// it), 0 on timeout.
+// 1 once hwnd is destroyed, hidden or disabled (a box opened over it), 0 on timeout.
 int WaitUntilInactive(HWND hwnd, DWORD timeoutMs);
 
 // The control's text, or null when the page has no such control.
@@ -88,14 +75,12 @@ int PressButton(HWND dialog, int id);
 int SetControlText(HWND dialog, int id, const char *text);
 
 // The page as text: caption, then one line per control "id class [hidden]: text"
-// with the text's line feeds, tabs and backslashes escaped. 0 when cut short.
+// with line feeds, tabs, returns and backslashes escaped. 0 when cut short.
 int FormatPage(const PageInfo *page, char *out, size_t size);
 
-// One step of a scripted run: wait for a page of this kind, read it, then
-// press button (0: press nothing). editText, when given, is first put into
-// the directory page's edit field. After a press the step waits until the
-// window is inactive (WaitUntilInactive), except on the progress page, which
-// stays as it was after its Cancel.
+// One step of a scripted run: wait for a page of this kind, put editText (if
+// any) into the directory field, press button (0: none), then wait until the
+// window is inactive, except on the progress page, which stays after Cancel.
 struct DriverStep {
     PageKind kind;
     int button;
@@ -110,21 +95,20 @@ struct DriverRun {
     char failure[256];              // empty when every step was completed
 };
 
-// Runs steps (closed by a step of kind PAGE_ANY and button 0) against the
-// process and thread; answers 1 when every step completed.
+// Runs steps (closed by {PAGE_ANY, 0}); 1 when every step completed.
 int RunDriverScript(DWORD processId, DWORD threadId, const DriverStep *steps,
                     DWORD stepTimeoutMs, DriverRun *run);
 
-// In-process recorder: a hook on thread threadId keeps a copy of every dialog
-// window (pages and boxes) as it is destroyed, in order of destruction.
+// In-process recorder: a hook on thread threadId keeps every dialog (pages
+// and boxes) as it is destroyed, in order of destruction.
 #define RECORDER_MAX_PAGES  24
 int StartPageRecorder(DWORD threadId);
 void StopPageRecorder();
 int RecordedPageCount();
 const PageInfo *RecordedPage(int index);
 
-// Shell associations of the prefix for the release-notes tests. Saves what
-// HKCR\<extension> named before; RestoreExtension puts it back.
+// Shell associations for the release-notes tests; RestoreExtension puts back
+// what HKCR\<extension> named before.
 struct SavedExtension {
     char extension[16];
     char progId[128];
@@ -138,5 +122,12 @@ int RegisterKindWithoutOpen(const char *extension, const char *progId, SavedExte
 // Restores the extension and removes progId's key.
 void RestoreExtension(const SavedExtension *saved, const char *progId);
 
+// Helpers of the test programs.
 // A Unix path of the build as the prefix sees it (drive Z:).
 void WinePathFromUnix(const char *unixPath, char *out, size_t size);
+// The path of file name in this program's own folder; 0 when it does not fit.
+int PathBesideProgram(const char *name, char *out, size_t size);
+// Appends text to the file, created as needed; shared, as other processes log too.
+int AppendToFile(const char *path, const char *text);
+// text, read as Windows-1252, in UTF-8 for a terminal; empty when it does not fit.
+const char *ToUtf8(const char *text, char *out, size_t size);

@@ -23,26 +23,8 @@ const DWORD STEP_TIMEOUT_MS = 30000;
 const DWORD EXIT_TIMEOUT_MS = 30000;
 const DWORD CHILDREN_TIMEOUT_MS = 20000;
 
-struct NamedValue {
-    const char *name;
-    int value;
-};
-
-const NamedValue g_kinds[] = {
-    {"components", PAGE_COMPONENTS},
-    {"skipped", PAGE_SKIPPED},
-    {"progress", PAGE_PROGRESS},
-    {"directory", PAGE_DIRECTORY},
-    {"box", PAGE_MESSAGEBOX},
-};
-
-const NamedValue g_buttons[] = {
-    {"none", 0},
-    {"OK", IDOK},
-    {"CANCEL", IDCANCEL},
-    {"YES", IDYES},
-    {"NO", IDNO},
-};
+// Button names by their ids.
+const char *const g_buttons[] = {"none", "OK", "CANCEL", NULL, NULL, NULL, "YES", "NO"};
 
 struct Step {
     PageKind kind;
@@ -59,31 +41,22 @@ struct Options {
     int stepCount;
 };
 
-int LookUp(const NamedValue *table, size_t count, const char *name, size_t length, int *value)
-{
-    for (size_t i = 0; i < count; i++)
-        if (strlen(table[i].name) == length && strncmp(table[i].name, name, length) == 0) {
-            *value = table[i].value;
-            return 1;
-        }
-    return 0;
-}
-
+// KIND=BUTTON, with "?" after an optional step.
 int ParseStep(const char *text, Step *step)
 {
-    const char *equals = strchr(text, '=');
-    if (!equals)
-        return 0;
-    size_t buttonLength = strlen(equals + 1);
-    step->optional = buttonLength > 0 && equals[buttonLength] == '?';
-    if (step->optional)
-        buttonLength--;
-    int kind = 0;
-    if (!LookUp(g_kinds, ARRAYSIZE(g_kinds), text, (size_t)(equals - text), &kind)
-        || !LookUp(g_buttons, ARRAYSIZE(g_buttons), equals + 1, buttonLength, &step->button))
-        return 0;
-    step->kind = (PageKind)kind;
-    return 1;
+    char kind[16] = "", button[16] = "", tail[3] = "";
+    int fields = sscanf(text, "%15[a-z]=%15[A-Za-z]%2s", kind, button, tail);
+    step->optional = strcmp(tail, "?") == 0;
+    step->kind = PAGE_ANY;
+    step->button = -1;
+    for (int k = PAGE_COMPONENTS; k <= PAGE_MESSAGEBOX; k++)
+        if (strcmp(kind, PageKindName((PageKind)k)) == 0)
+            step->kind = (PageKind)k;
+    for (int b = 0; b < (int)ARRAYSIZE(g_buttons); b++)
+        if (g_buttons[b] && strcmp(button, g_buttons[b]) == 0)
+            step->button = b;
+    return fields >= 2 && (!tail[0] || step->optional) && step->kind != PAGE_ANY
+           && step->button >= 0;
 }
 
 int ParseOptions(int argc, char **argv, Options *options)
@@ -91,18 +64,15 @@ int ParseOptions(int argc, char **argv, Options *options)
     ZeroMemory(options, sizeof(*options));
     for (int i = 1; i < argc; i++) {
         const char *arg = argv[i];
-        char *pathOption = NULL;
-        if (strcmp(arg, "--medium") == 0)
-            pathOption = options->medium;
-        else if (strcmp(arg, "--log") == 0)
-            pathOption = options->log;
-        else if (strcmp(arg, "--shots") == 0)
-            pathOption = options->shots;
-        if (pathOption) {
+        char *path = strcmp(arg, "--medium") == 0 ? options->medium
+                     : strcmp(arg, "--log") == 0  ? options->log
+                     : strcmp(arg, "--shots") == 0 ? options->shots
+                                                   : NULL;
+        if (path) {
             if (++i >= argc)
                 return 0;
-            WinePathFromUnix(argv[i], pathOption, MAX_PATH);
-            if (!pathOption[0])
+            WinePathFromUnix(argv[i], path, sizeof(options->medium));
+            if (!path[0])
                 return 0;
         } else if (strcmp(arg, "--print") == 0) {
             options->print = 1;
@@ -117,46 +87,21 @@ int ParseOptions(int argc, char **argv, Options *options)
     return options->medium[0] && options->log[0];
 }
 
-// Printed for a terminal, which reads UTF-8 rather than the page's code page.
-void PrintText(const char *format, const char *text)
-{
-    static WCHAR wide[PAGE_TEXT_CHARS];
-    static char utf8[PAGE_TEXT_CHARS * 3];
-    int length = MultiByteToWideChar(1252, 0, text, -1, wide, ARRAYSIZE(wide));
-    if (length <= 0 || !WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof(utf8), NULL, NULL))
-        utf8[0] = 0;
-    printf(format, utf8);
-}
-
-// The page as a user reads it: caption, the texts, then the buttons.
+// The page as a user reads it: caption, the texts, then the buttons; in
+// UTF-8 for a terminal.
 void PrintPage(const PageInfo *page)
 {
-    PrintText("\n---- %s ----\n", page->caption);
-    for (int i = 0; i < page->controlCount; i++) {
-        const ControlInfo *control = &page->controls[i];
-        if (control->visible && control->text[0] && lstrcmpiA(control->className, "Button") != 0)
-            PrintText("%s\n", control->text);
-    }
-    for (int i = 0; i < page->controlCount; i++) {
-        const ControlInfo *control = &page->controls[i];
-        if (control->visible && lstrcmpiA(control->className, "Button") == 0)
-            PrintText("[%s] ", control->text);
-    }
+    static char utf8[PAGE_TEXT_CHARS * 3];
+    printf("\n---- %s ----\n", ToUtf8(page->caption, utf8, sizeof(utf8)));
+    for (int buttons = 0; buttons < 2; buttons++)
+        for (int i = 0; i < page->controlCount; i++) {
+            const ControlInfo *control = &page->controls[i];
+            int isButton = lstrcmpiA(control->className, "Button") == 0;
+            if (control->visible && isButton == buttons && (isButton || control->text[0]))
+                printf(isButton ? "[%s] " : "%s\n", ToUtf8(control->text, utf8, sizeof(utf8)));
+        }
     printf("\n");
     fflush(stdout);
-}
-
-const char *KindName(PageKind kind)
-{
-    for (size_t i = 0; i < ARRAYSIZE(g_kinds); i++)
-        if (g_kinds[i].value == kind)
-            return g_kinds[i].name;
-    return "page";
-}
-
-int HasExited(HANDLE process)
-{
-    return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
 }
 
 // Waits for an enabled page of the wanted kind; an optional step gives up
@@ -168,9 +113,8 @@ HWND WaitForStep(const Step *step, const PROCESS_INFORMATION *setup, PageInfo *p
         HWND hwnd = FindPage(setup->dwProcessId, 0, step->kind, NULL);
         if (hwnd && ReadPage(hwnd, page) == step->kind && page->enabled)
             return hwnd;
-        if (step->optional && FindPage(setup->dwProcessId, 0, PAGE_MESSAGEBOX, NULL))
-            return NULL;
-        if (HasExited(setup->hProcess))
+        if ((step->optional && FindPage(setup->dwProcessId, 0, PAGE_MESSAGEBOX, NULL))
+            || WaitForSingleObject(setup->hProcess, 0) == WAIT_OBJECT_0)
             return NULL;
         Sleep(10);
     }
@@ -199,17 +143,6 @@ void WaitForChildren(DWORD parentId)
         Sleep(50);
     }
     fprintf(stderr, "e2e_driver: processes started by the setup are still running\n");
-}
-
-void AppendLine(const char *path, const char *text)
-{
-    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    DWORD written = 0;
-    WriteFile(file, text, (DWORD)strlen(text), &written, NULL);
-    CloseHandle(file);
 }
 
 int StartSetup(const Options *options, PROCESS_INFORMATION *setup)
@@ -243,17 +176,11 @@ int main(int argc, char **argv)
         SetEnvironmentVariableA("E2E_SHOTS", options.shots);
 
     char spyPath[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, spyPath, ARRAYSIZE(spyPath));
-    char *slash = length && length < ARRAYSIZE(spyPath) ? strrchr(spyPath, '\\') : NULL;
-    if (!slash || FAILED(StringCchCopyA(slash + 1, ARRAYSIZE(spyPath) - (slash + 1 - spyPath),
-                                        "e2e_spy.dll"))) {
-        fprintf(stderr, "e2e_driver: no path for the recorder\n");
-        return 2;
-    }
-    HMODULE spy = LoadLibraryA(spyPath);
+    HMODULE spy = PathBesideProgram("e2e_spy.dll", spyPath, sizeof(spyPath)) ? LoadLibraryA(spyPath)
+                                                                              : NULL;
     HOOKPROC spyHook = spy ? (HOOKPROC)(void *)GetProcAddress(spy, "PageSpyHook") : NULL;
     if (!spyHook) {
-        fprintf(stderr, "e2e_driver: cannot load %s\n", spyPath);
+        fprintf(stderr, "e2e_driver: cannot load the recorder e2e_spy.dll beside this program\n");
         return 2;
     }
 
@@ -276,17 +203,15 @@ int main(int argc, char **argv)
         if (!hwnd) {
             if (step->optional)
                 continue;
-            fprintf(stderr, "e2e_driver: step %d: no %s page\n", i + 1, KindName(step->kind));
+            fprintf(stderr, "e2e_driver: step %d: no %s page\n", i + 1, PageKindName(step->kind));
             failed = 1;
-            break;
+            continue;
         }
         if (options.print)
             PrintPage(&page);
         if (step->button) {
             if (options.print) {
-                for (size_t b = 0; b < ARRAYSIZE(g_buttons); b++)
-                    if (g_buttons[b].value == step->button)
-                        printf("> pressed %s\n", g_buttons[b].name);
+                printf("> pressed %s\n", g_buttons[step->button]);
                 fflush(stdout);
             }
             // A page photographed on its way out must have been painted first.
@@ -320,7 +245,7 @@ int main(int argc, char **argv)
 
     char line[64];
     StringCchPrintfA(line, ARRAYSIZE(line), "exit code %lu\n", exitCode);
-    AppendLine(options.log, line);
+    AppendToFile(options.log, line);
     CloseHandle(setup.hThread);
     CloseHandle(setup.hProcess);
     return failed;

@@ -5,6 +5,7 @@
 // outside reader could miss.
 #include <windows.h>
 #include <strsafe.h>
+#include <string.h>
 #include "tests/driver/pagedriver.h"
 
 namespace {
@@ -12,26 +13,9 @@ namespace {
 const int MAX_SEEN = 64;
 HWND g_seen[MAX_SEEN];
 int g_seenCount;
+int g_shotCount;
 PageInfo g_page;
-char g_text[PAGE_MAX_CONTROLS * PAGE_TEXT_CHARS * 2 + 512];
-
-void Append(const char *piece)
-{
-    StringCchCatA(g_text, ARRAYSIZE(g_text), piece);
-}
-
-// Line feeds, tabs and backslashes escaped, so that one control is one line.
-void AppendEscaped(const char *text)
-{
-    for (const char *p = text; *p; p++) {
-        char piece[3] = {*p, 0, 0};
-        if (*p == '\n') lstrcpynA(piece, "\\n", sizeof(piece));
-        else if (*p == '\t') lstrcpynA(piece, "\\t", sizeof(piece));
-        else if (*p == '\r') lstrcpynA(piece, "\\r", sizeof(piece));
-        else if (*p == '\\') lstrcpynA(piece, "\\\\", sizeof(piece));
-        Append(piece);
-    }
-}
+char g_text[PAGE_MAX_CONTROLS * (PAGE_TEXT_CHARS * 2 + 96) + 512];
 
 const char *IconName(HICON icon)
 {
@@ -48,118 +32,68 @@ const char *IconName(HICON icon)
     return "other";
 }
 
-// The record of one page: its caption, one line per control, the icon of a
-// message box, then an empty line.
+// The record of one page: "caption: ", the page as FormatPage has it, the
+// icon of a message box, then an empty line.
 void WriteRecord(const char *logPath, const PageInfo *page)
 {
-    g_text[0] = 0;
-    Append("caption: ");
-    AppendEscaped(page->caption);
-    Append("\n");
-    for (int i = 0; i < page->controlCount; i++) {
-        const ControlInfo *control = &page->controls[i];
-        char head[64];
-        StringCchPrintfA(head, ARRAYSIZE(head), "%d %s%s: ", control->id, control->className,
-                         control->visible ? "" : " hidden");
-        Append(head);
-        AppendEscaped(control->text);
-        Append("\n");
-    }
+    StringCchCopyA(g_text, ARRAYSIZE(g_text), "caption: ");
+    size_t used = strlen(g_text);
+    FormatPage(page, g_text + used, ARRAYSIZE(g_text) - used);
     if (page->kind == PAGE_MESSAGEBOX) {
-        Append("icon: ");
-        Append(IconName(page->icon));
-        Append("\n");
+        StringCchCatA(g_text, ARRAYSIZE(g_text), "icon: ");
+        StringCchCatA(g_text, ARRAYSIZE(g_text), IconName(page->icon));
+        StringCchCatA(g_text, ARRAYSIZE(g_text), "\n");
     }
-    Append("\n");
-    HANDLE file = CreateFileA(logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    DWORD written = 0;
-    WriteFile(file, g_text, (DWORD)lstrlenA(g_text), &written, NULL);
-    CloseHandle(file);
-}
-
-int IsTopLevelDialog(HWND hwnd)
-{
-    char className[16];
-    // Pages are owned popups, for which GetParent would answer the owner.
-    return !(GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD)
-           && GetClassNameA(hwnd, className, ARRAYSIZE(className))
-           && lstrcmpA(className, "#32770") == 0;
-}
-
-int g_shotCount;
-
-const char *KindName(PageKind kind)
-{
-    static const char *const names[] = {"page", "components", "progress", "skipped", "directory",
-                                        "box", "page"};
-    return kind >= 0 && kind < (int)ARRAYSIZE(names) ? names[kind] : "page";
-}
-
-int WriteBitmap(const char *path, HDC dc, HBITMAP bitmap, int width, int height)
-{
-    BITMAPINFOHEADER header;
-    ZeroMemory(&header, sizeof(header));
-    header.biSize = sizeof(header);
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biCompression = BI_RGB;
-    DWORD stride = ((DWORD)width * 3 + 3) & ~3u;
-    header.biSizeImage = stride * (DWORD)height;
-    BYTE *bits = (BYTE *)HeapAlloc(GetProcessHeap(), 0, header.biSizeImage);
-    if (!bits)
-        return 0;
-    int ok = GetDIBits(dc, bitmap, 0, (UINT)height, bits, (BITMAPINFO *)&header, DIB_RGB_COLORS)
-             == height;
-    BITMAPFILEHEADER file;
-    ZeroMemory(&file, sizeof(file));
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(header);
-    file.bfSize = file.bfOffBits + header.biSizeImage;
-    HANDLE out = ok ? CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL)
-                    : INVALID_HANDLE_VALUE;
-    DWORD written = 0;
-    ok = out != INVALID_HANDLE_VALUE && WriteFile(out, &file, sizeof(file), &written, NULL)
-         && WriteFile(out, &header, sizeof(header), &written, NULL)
-         && WriteFile(out, bits, header.biSizeImage, &written, NULL);
-    if (out != INVALID_HANDLE_VALUE)
-        CloseHandle(out);
-    HeapFree(GetProcessHeap(), 0, bits);
-    return ok;
+    StringCchCatA(g_text, ARRAYSIZE(g_text), "\n");
+    AppendToFile(logPath, g_text);
 }
 
 // The screen as it shows the page, with a margin around it, into the folder
-// that E2E_SHOTS names.
+// that E2E_SHOTS names, as a 24-bit BMP.
 void SaveScreenshot(const PageInfo *page)
 {
-    char folder[MAX_PATH];
+    char folder[MAX_PATH], path[MAX_PATH];
     DWORD length = GetEnvironmentVariableA("E2E_SHOTS", folder, ARRAYSIZE(folder));
     RECT rect;
-    if (!length || length >= ARRAYSIZE(folder) || !GetWindowRect(page->hwnd, &rect))
-        return;
-    InflateRect(&rect, 8, 8);
-    int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    char path[MAX_PATH];
-    if (width <= 0 || height <= 0
+    if (!length || length >= ARRAYSIZE(folder) || !GetWindowRect(page->hwnd, &rect)
+        || !InflateRect(&rect, 8, 8)
         || FAILED(StringCchPrintfA(path, ARRAYSIZE(path), "%s\\%02d-%s.bmp", folder,
-                                   ++g_shotCount, KindName(page->kind))))
+                                   ++g_shotCount, PageKindName(page->kind))))
         return;
+    BITMAPINFOHEADER info;
+    ZeroMemory(&info, sizeof(info));
+    info.biSize = sizeof(info);
+    info.biWidth = rect.right - rect.left;
+    info.biHeight = rect.bottom - rect.top;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biSizeImage = (((DWORD)info.biWidth * 3 + 3) & ~3u) * (DWORD)info.biHeight;
+    BITMAPFILEHEADER file;
+    ZeroMemory(&file, sizeof(file));
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info);
+    file.bfSize = file.bfOffBits + info.biSizeImage;
     // This runs on the page's own thread, which may not have painted it yet
     // (the installation loop serves no messages): paint it now.
     RedrawWindow(page->hwnd, NULL, NULL,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    HDC screen = GetDC(NULL);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    void *bits = NULL;
+    HDC screen = GetDC(NULL), memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, (BITMAPINFO *)&info, DIB_RGB_COLORS, &bits, NULL, 0);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    if (bits && BitBlt(memory, 0, 0, info.biWidth, info.biHeight, screen, rect.left, rect.top,
+                       SRCCOPY) && GdiFlush()) {
+        HANDLE out = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+        DWORD written = 0;
+        if (out != INVALID_HANDLE_VALUE && WriteFile(out, &file, sizeof(file), &written, NULL)
+            && WriteFile(out, &info, sizeof(info), &written, NULL))
+            WriteFile(out, bits, info.biSizeImage, &written, NULL);
+        if (out != INVALID_HANDLE_VALUE)
+            CloseHandle(out);
+    }
     SelectObject(memory, old);
-    WriteBitmap(path, memory, bitmap, width, height);
-    DeleteObject(bitmap);
+    if (bitmap)
+        DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(NULL, screen);
 }

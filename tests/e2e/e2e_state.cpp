@@ -19,18 +19,17 @@
 #include <strsafe.h>
 #include <stdio.h>
 #include <string.h>
+#include "tests/driver/pagedriver.h"
 
 namespace {
 
 const size_t FIELD_CHARS = 1024;
 const int MAX_FIELDS = 4;
 
-struct Root {
+const struct {
     const char *prefix;
     HKEY key;
-};
-
-const Root g_roots[] = {
+} g_roots[] = {
     {"HKLM\\", HKEY_LOCAL_MACHINE},
     {"HKCU\\", HKEY_CURRENT_USER},
     {"HKCR\\", HKEY_CLASSES_ROOT},
@@ -44,30 +43,13 @@ int Expand(const char *field, char *out, size_t size)
     const char token[] = "%SYS%";
     out[0] = 0;
     for (const char *p = field; *p;) {
-        if (strncmp(p, token, sizeof(token) - 1) == 0) {
-            if (FAILED(StringCchCatA(out, size, g_systemDir)))
-                return 0;
-            p += sizeof(token) - 1;
-        } else {
-            char one[2] = {*p++, 0};
-            if (FAILED(StringCchCatA(out, size, one)))
-                return 0;
-        }
+        int isToken = strncmp(p, token, sizeof(token) - 1) == 0;
+        char one[2] = {*p, 0};
+        if (FAILED(StringCchCatA(out, size, isToken ? g_systemDir : one)))
+            return 0;
+        p += isToken ? sizeof(token) - 1 : 1;
     }
     return 1;
-}
-
-int SplitKey(const char *path, HKEY *root, const char **subKey)
-{
-    for (size_t i = 0; i < ARRAYSIZE(g_roots); i++) {
-        size_t length = strlen(g_roots[i].prefix);
-        if (strncmp(path, g_roots[i].prefix, length) == 0) {
-            *root = g_roots[i].key;
-            *subKey = path + length;
-            return 1;
-        }
-    }
-    return 0;
 }
 
 const char *ValueName(const char *name)
@@ -81,6 +63,39 @@ void PrintBytes(const char *label, const BYTE *data, DWORD size)
     for (DWORD i = 0; i < size && i < 300; i++)
         printf(" %02x", data[i]);
     printf("\n");
+}
+
+void PrintUtf8(const char *text)
+{
+    static char utf8[FIELD_CHARS * 3];
+    fputs(ToUtf8(text, utf8, sizeof(utf8)), stdout);
+}
+
+// The operations; name and text are null where the line has none.
+
+int SetString(HKEY root, const char *subKey, const char *name, const char *text)
+{
+    HKEY key;
+    if (RegCreateKeyExA(root, subKey, 0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL) != ERROR_SUCCESS) {
+        printf("FAIL cannot create %s\n", subKey);
+        return 0;
+    }
+    LONG status = RegSetValueExA(key, ValueName(name), 0, REG_SZ, (const BYTE *)text,
+                                 (DWORD)strlen(text) + 1);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS)
+        printf("FAIL cannot set %s [%s]\n", subKey, name);
+    return status == ERROR_SUCCESS;
+}
+
+int DeleteTree(HKEY root, const char *subKey, const char *, const char *)
+{
+    DWORD status = SHDeleteKeyA(root, subKey);
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+        printf("FAIL cannot delete %s (status %lu)\n", subKey, (unsigned long)status);
+        return 0;
+    }
+    return 1;
 }
 
 int CheckString(HKEY root, const char *subKey, const char *name, const char *text)
@@ -110,67 +125,29 @@ int CheckString(HKEY root, const char *subKey, const char *name, const char *tex
     return 1;
 }
 
-int CheckNoValue(HKEY root, const char *subKey, const char *name)
+int CheckNoValue(HKEY root, const char *subKey, const char *name, const char *)
 {
     HKEY key;
     if (RegOpenKeyExA(root, subKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return 1;
     LONG status = RegQueryValueExA(key, ValueName(name), NULL, NULL, NULL, NULL);
     RegCloseKey(key);
-    if (status == ERROR_SUCCESS) {
+    if (status == ERROR_SUCCESS)
         printf("FAIL %s [%s] exists\n", subKey, name);
-        return 0;
-    }
-    return 1;
+    return status != ERROR_SUCCESS;
 }
 
-int CheckNoKey(HKEY root, const char *subKey)
+int CheckNoKey(HKEY root, const char *subKey, const char *, const char *)
 {
     HKEY key;
-    if (RegOpenKeyExA(root, subKey, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
-        RegCloseKey(key);
-        printf("FAIL key %s exists\n", subKey);
-        return 0;
-    }
-    return 1;
-}
-
-int SetString(HKEY root, const char *subKey, const char *name, const char *text)
-{
-    HKEY key;
-    if (RegCreateKeyExA(root, subKey, 0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL) != ERROR_SUCCESS) {
-        printf("FAIL cannot create %s\n", subKey);
-        return 0;
-    }
-    LONG status = RegSetValueExA(key, ValueName(name), 0, REG_SZ, (const BYTE *)text,
-                                 (DWORD)strlen(text) + 1);
+    if (RegOpenKeyExA(root, subKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return 1;
     RegCloseKey(key);
-    if (status != ERROR_SUCCESS)
-        printf("FAIL cannot set %s [%s]\n", subKey, name);
-    return status == ERROR_SUCCESS;
+    printf("FAIL key %s exists\n", subKey);
+    return 0;
 }
 
-int DeleteTree(HKEY root, const char *subKey)
-{
-    DWORD status = SHDeleteKeyA(root, subKey);
-    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
-        printf("FAIL cannot delete %s (status %lu)\n", subKey, (unsigned long)status);
-        return 0;
-    }
-    return 1;
-}
-
-// Printed for a terminal, which reads UTF-8 rather than the registry's code page.
-void PrintUtf8(const char *text)
-{
-    static WCHAR wide[FIELD_CHARS];
-    static char utf8[FIELD_CHARS * 3];
-    if (MultiByteToWideChar(1252, 0, text, -1, wide, ARRAYSIZE(wide)) <= 0
-        || !WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof(utf8), NULL, NULL))
-        utf8[0] = 0;
-    fputs(utf8, stdout);
-}
-
+// The key's string values (or only the one named only), then its subkeys' while depth > 0.
 void ShowKey(HKEY root, const char *subKey, const char *only, int depth)
 {
     HKEY key;
@@ -207,6 +184,26 @@ void ShowKey(HKEY root, const char *subKey, const char *only, int depth)
     RegCloseKey(key);
 }
 
+int Show(HKEY root, const char *subKey, const char *name, const char *)
+{
+    ShowKey(root, subKey, name, name ? 0 : 1);
+    return 1;
+}
+
+const struct {
+    const char *name;
+    int fields;         // the operation and the key included
+    int (*run)(HKEY root, const char *subKey, const char *name, const char *text);
+} g_operations[] = {
+    {"set", 4, SetString},
+    {"delkey", 2, DeleteTree},
+    {"sz", 4, CheckString},
+    {"novalue", 3, CheckNoValue},
+    {"nokey", 2, CheckNoKey},
+    {"show", 2, Show},
+    {"show", 3, Show},
+};
+
 // One line of the file; 1 when it holds.
 int RunLine(char *line, int number)
 {
@@ -222,28 +219,16 @@ int RunLine(char *line, int number)
         }
         field = tab ? tab + 1 : NULL;
     }
-    HKEY root;
-    const char *subKey;
-    if (count < 2 || !SplitKey(fields[1], &root, &subKey)) {
-        printf("FAIL line %d: bad operation\n", number);
-        return 0;
+    for (size_t r = 0; count >= 2 && r < ARRAYSIZE(g_roots); r++) {
+        size_t length = strlen(g_roots[r].prefix);
+        if (strncmp(fields[1], g_roots[r].prefix, length) != 0)
+            continue;
+        for (size_t i = 0; i < ARRAYSIZE(g_operations); i++)
+            if (strcmp(fields[0], g_operations[i].name) == 0 && count == g_operations[i].fields)
+                return g_operations[i].run(g_roots[r].key, fields[1] + length,
+                                           count > 2 ? fields[2] : NULL, count > 3 ? fields[3] : NULL);
     }
-    const char *op = fields[0];
-    if (strcmp(op, "set") == 0 && count == 4)
-        return SetString(root, subKey, fields[2], fields[3]);
-    if (strcmp(op, "delkey") == 0 && count == 2)
-        return DeleteTree(root, subKey);
-    if (strcmp(op, "sz") == 0 && count == 4)
-        return CheckString(root, subKey, fields[2], fields[3]);
-    if (strcmp(op, "novalue") == 0 && count == 3)
-        return CheckNoValue(root, subKey, fields[2]);
-    if (strcmp(op, "nokey") == 0 && count == 2)
-        return CheckNoKey(root, subKey);
-    if (strcmp(op, "show") == 0 && (count == 2 || count == 3)) {
-        ShowKey(root, subKey, count == 3 ? fields[2] : NULL, count == 3 ? 0 : 1);
-        return 1;
-    }
-    printf("FAIL line %d: bad operation %s\n", number, op);
+    printf("FAIL line %d: bad operation %s\n", number, fields[0]);
     return 0;
 }
 
@@ -256,9 +241,7 @@ int main(int argc, char **argv)
         return 255;
     }
     UINT length = GetSystemDirectoryA(g_systemDir, ARRAYSIZE(g_systemDir));
-    if (length == 0 || length >= ARRAYSIZE(g_systemDir))
-        return 255;
-    FILE *file = fopen(argv[1], "rb");
+    FILE *file = length && length < ARRAYSIZE(g_systemDir) ? fopen(argv[1], "rb") : NULL;
     if (!file) {
         fprintf(stderr, "e2e_state: cannot read %s\n", argv[1]);
         return 255;

@@ -41,12 +41,16 @@ names_to_lines() {
     for name in "$@"; do printf '%s\n' "${!name}"; done
 }
 
+# rec_list_page LABEL TEXT: the components or the skipped page.
+rec_list_page() {
+    printf 'caption: %s\n1 Button: OK\n2 Button: Cancel\n' "$CAPTION"
+    printf '65535 Static: %s\n1000 Static: %s\n\n' "$1" "$(esc "$2")"
+}
+
 rec_components() {
     local names=("$@")
     [ ${#names[@]} -gt 0 ] || names=("${LISTED[@]}")
-    printf 'caption: %s\n1 Button: OK\n2 Button: Cancel\n' "$CAPTION"
-    printf '65535 Static: Setup will install the following components:\n'
-    printf '1000 Static: %s\n\n' "$(esc "$(names_to_lines "${names[@]}")"$'\n')"
+    rec_list_page 'Setup will install the following components:' "$(names_to_lines "${names[@]}")"$'\n'
 }
 
 # rec_skipped NAME_VAR REASON_VAR [NAME_VAR REASON_VAR ...]
@@ -56,9 +60,7 @@ rec_skipped() {
         text+="${!1}"$'\n\t'"${!2}"$'\n\n\n'
         shift 2
     done
-    printf 'caption: %s\n1 Button: OK\n2 Button: Cancel\n' "$CAPTION"
-    printf '65535 Static: Setup will not install the following components:\n'
-    printf '1000 Static: %s\n\n' "$(esc "$text")"
+    rec_list_page 'Setup will not install the following components:' "$text"
 }
 
 # rec_progress NAME_VAR:STATUS ... (STATUS DONE, FAILED, or - for none yet)
@@ -83,14 +85,12 @@ rec_box() {
     printf '65535 Static: %s\nicon: %s\n\n' "$(esc "$text")" "$icon"
 }
 
+# rec_summary ok|failed
 rec_summary() {
-    if [ "$1" = ok ]; then
-        rec_box "$CAPTION" none $'All components were successfully installed.\n\nDo you want to review the release notes?' \
-            '6 Button: &Yes' '7 Button: &No'
-    else
-        rec_box "$CAPTION" warning $'All components were not successfully installed.\n\nDo you want to review the release notes?' \
-            '6 Button: &Yes' '7 Button: &No'
-    fi
+    local icon=none not=""
+    [ "$1" = ok ] || { icon=warning; not="not "; }
+    rec_box "$CAPTION" "$icon" "All components were ${not}successfully installed."$'\n\nDo you want to review the release notes?' \
+        '6 Button: &Yes' '7 Button: &No'
 }
 
 rec_confirm() {

@@ -11,6 +11,7 @@ set -u
 BUILD="$(cd "$1" && pwd)"
 NAME="$2"
 HERE="$(cd "$(dirname "$0")" && pwd)"
+source "$HERE/prefix.sh"
 source "$HERE/expected.sh"
 source "$HERE/scenarios.sh"
 
@@ -28,7 +29,6 @@ FIXTURES="$(dirname "$FAKE_REGSVR32")"
 FAILURES=0
 
 fail() { echo "FAIL: $*"; FAILURES=$((FAILURES + 1)); }
-winpath() { local p="Z:$1"; echo "${p//\//\\}"; }
 
 # What a scenario may set; the defaults are a fresh install accepted as is.
 PLATFORM=nt                 # nt or win95 (Wine's per-application version)
@@ -46,7 +46,6 @@ REG_EXPECT=""               # e2e_state lines checked after the run
 TARGET_DIRS=""              # component files arranged as directories
 arrange() { :; }            # host-side arrangement of medium and prefix
 expected_transcript() { transcript_fresh_install; }
-extra_checks() { :; }
 
 if ! declare -F "scenario_$NAME" >/dev/null; then
     echo "no scenario $NAME" >&2
@@ -61,17 +60,6 @@ fi
 export WINEARCH=win32 WINEDEBUG=-all WINEPREFIX="$PREFIX"
 export DISPLAY="$(cat "$BUILD/wine/display")"
 BASE_OVERRIDES="mscoree,mshtml="
-
-# The prefix as a copy of the pristine one, but the system directory's 800
-# files shared by hard links, which saves most of the time: the setup and the
-# arrangements only add files there, while everything that Wine or the setup
-# rewrites in place (registry, system.ini) is a copy of its own.
-copy_prefix() {
-    local from="$1" to="$2"
-    cp -al "$from" "$to"
-    find "$to" -path "$to/drive_c/windows/system32" -prune -o -type f -print0 \
-        | xargs -0 -r sh -c 'for f; do cp -p "$f" "$f.copy" && mv "$f.copy" "$f"; done' sh
-}
 
 # A failed scenario leaves its logs and transcripts in e2e-failed/NAME.
 cleanup() {
@@ -90,34 +78,36 @@ trap cleanup EXIT
 start=$(date +%s.%N)
 rm -rf "$WORK"
 mkdir -p "$WORK" "$VIEWER_DIR"
-copy_prefix "$BUILD/wine/pristine" "$PREFIX"
+# The prefix as a copy of the pristine one, but the system directory's 800
+# files shared by hard links, which saves most of the time: the setup and the
+# arrangements only add files there, while everything that Wine or the setup
+# rewrites in place (registry, system.ini) is a copy of its own.
+cp -al "$BUILD/wine/pristine" "$PREFIX"
+find "$PREFIX" -path "$PREFIX/drive_c/windows/system32" -prune -o -type f -print0 \
+    | xargs -0 -r sh -c 'for f; do cp -p "$f" "$f.copy" && mv "$f.copy" "$f"; done' sh
 cp -a "$BUILD/demo-medium" "$MEDIUM"
 if [ "$REAL_REGSVR32" != 1 ]; then cp "$FAKE_REGSVR32" "$MEDIUM/RegSvr32.exe"; fi
 cp "$FAKE_VIEWER" "$VIEWER_DIR/viewer.exe"
 cp "$PREFIX/drive_c/windows/system.ini" "$WORK/system.ini.before"
 arrange
 
-# The prefix as every scenario starts it: Wine draws the frames and manages
-# the windows itself (with no window manager on the virtual display, hiding a
-# managed window waits two seconds for one), and a recording viewer is the
-# program registered for the release notes.
-viewer_command="\"$(winpath "$VIEWER_DIR/viewer.exe")\" \"%1\""
+# The prefix as every scenario starts it, with the recording viewer.
 {
-    printf 'set\tHKCU\\Software\\Wine\\X11 Driver\tDecorated\tN\n'
-    printf 'set\tHKCU\\Software\\Wine\\X11 Driver\tManaged\tN\n'
-    for kind in htm txt; do
-        printf 'set\tHKCR\\.%s\t@\tOrvidE2E.%s\n' "$kind" "$kind"
-        printf 'set\tHKCR\\OrvidE2E.%s\\shell\\open\\command\t@\t%s\n' "$kind" "$viewer_command"
-    done
+    prefix_lines "$VIEWER_DIR/viewer.exe" OrvidE2E
     if [ "$PLATFORM" = win95 ]; then
         printf 'set\tHKCU\\Software\\Wine\\AppDefaults\\setup.exe\tVersion\twin95\n'
     fi
     printf '%s' "$REG_ARRANGE"
 } >"$WORK/arrange.txt"
 
+# state NAME WHAT: applies or checks $WORK/NAME.txt with e2e_state.
+state() {
+    WINEDLLOVERRIDES="$BASE_OVERRIDES" wine "$STATE_TOOL" "$(winpath "$WORK/$1.txt")" \
+        </dev/null >"$WORK/$1.log" 2>&1 || { cat "$WORK/$1.log"; fail "$2"; }
+}
+
 wineserver -p </dev/null >/dev/null 2>&1
-WINEDLLOVERRIDES="$BASE_OVERRIDES" wine "$STATE_TOOL" "$(winpath "$WORK/arrange.txt")" \
-    </dev/null >"$WORK/arrange.log" 2>&1 || { cat "$WORK/arrange.log"; fail "arrangement"; }
+state arrange arrangement
 
 # The driver, and so setup.exe, with the scenario's DLL overrides.
 : >"$WORK/transcript.txt"
@@ -142,25 +132,16 @@ fi
 # Component files: installed ones are the medium's bytes, others are absent
 # or still what the arrangement put there.
 for file in $ALL_FILES; do
-    case " $HELP_FILES " in *" $file "*) dir="$HELP" ;; *) dir="$SYS" ;; esac
-    target="$dir/$file"
-    if [ -e "$WORK/arranged/$file" ]; then
-        expected_bytes="$WORK/arranged/$file"
-    else
-        expected_bytes="$MEDIUM/$file"
+    case " $HELP_FILES " in *" $file "*) target="$HELP/$file" ;; *) target="$SYS/$file" ;; esac
+    if [[ " $INSTALLED " == *" $file "* ]]; then
+        cmp -s "$MEDIUM/$file" "$target" || fail "$target is not the medium's $file"
+    elif [ -e "$WORK/arranged/$file" ]; then
+        cmp -s "$WORK/arranged/$file" "$target" || fail "$target was changed"
+    elif [[ " $TARGET_DIRS " == *" $file "* ]]; then
+        [ -d "$target" ] || fail "the directory $target is gone"
+    elif [ -e "$target" ]; then
+        fail "$target exists"
     fi
-    case " $INSTALLED " in
-    *" $file "*)
-        cmp -s "$MEDIUM/$file" "$target" || fail "$target is not the medium's $file" ;;
-    *)
-        if [ -e "$WORK/arranged/$file" ]; then
-            cmp -s "$expected_bytes" "$target" || fail "$target was changed"
-        elif [[ " $TARGET_DIRS " == *" $file "* ]]; then
-            [ -d "$target" ] || fail "the directory $target is gone"
-        elif [ -e "$target" ]; then
-            fail "$target exists"
-        fi ;;
-    esac
 done
 
 # RegSvr32 starts, as the recording stand-in logged them: the platform hands
@@ -185,8 +166,7 @@ fi
     if [ "$DRIVER_ENTRIES" = 1 ]; then expect_driver_entries "$PLATFORM"; else expect_no_driver_entries; fi
     printf '%s' "$REG_EXPECT"
 } >"$WORK/expect.txt"
-WINEDLLOVERRIDES="$BASE_OVERRIDES" wine "$STATE_TOOL" "$(winpath "$WORK/expect.txt")" \
-    </dev/null >"$WORK/expect.log" 2>&1 || { cat "$WORK/expect.log"; fail "registry"; }
+state expect registry
 check_system_ini
 
 # Release notes: the copies in the temporary directory and the viewer's start.
@@ -211,8 +191,6 @@ if ! cmp -s "$WORK/viewer.expected" "$VIEWER_DIR/viewer.log"; then
     fail "viewer starts differ (expected, then actual):"
     cat "$WORK/viewer.expected" "$VIEWER_DIR/viewer.log"
 fi
-
-extra_checks
 
 end=$(date +%s.%N)
 awk -v n="$NAME" -v f="$FAILURES" -v s="$start" -v e="$end" 'BEGIN { printf "scenario %s: %d failure(s), %.1f s\n", n, f, e - s }'

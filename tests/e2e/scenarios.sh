@@ -11,19 +11,42 @@ place_installed() {
     cp "$FIXTURES/$fixture" "$SYS/$file"
 }
 
-# Everything but the video codec, whose help rows follow it.
-WITHOUT_CODEC="ovflow.ax ovswift.dll ovswiftx.dll ovyvu9.dll ovaudio.ax"
 NO_IE4='delkey	HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\iexplore.exe
 '
 DSHOW_KEY='HKCR\CLSID\{05589FA1-C356-11CE-BF01-00AA0055595A}\InprocServer32'
+CODEC_FILES="ovcodec.dll orvid.cnt orvid.hlp ovview.bmp"     # the codec and its help rows
+codec_newer() { arrange() { place_installed e2e_codec_newer.dll ovcodec.dll; }; }
+no_release_notes() { RELNOTES_COPIED=""; RELNOTES_OPENED=""; }
+
+# skipping "FILES LEFT OUT" "REGISTERED" NAME_VAR REASON_VAR ...: the named
+# components are skipped for their reasons, the others installed.
+skipping() {
+    local file
+    STEPS="components=OK skipped=OK progress=none? box=YES"
+    INSTALLED=" $ALL_FILES "
+    for file in $1; do INSTALLED="${INSTALLED/ $file / }"; done
+    REGISTERED="$2"
+    SKIPS=("${@:3}")
+    expected_transcript() { rec_components; transcript_after_skipped; }
+}
+
+transcript_after_skipped() {
+    local entry left=()
+    for entry in "${ALL_DONE[@]}"; do
+        [[ " ${SKIPS[*]} " == *" ${entry%:DONE} "* ]] || left+=("$entry")
+    done
+    rec_skipped "${SKIPS[@]}"
+    rec_progress "${left[@]}"
+    rec_summary ok
+    rec_exit 0
+}
 
 scenario_nt_fresh() { :; }
 
 scenario_win95_fresh() {
     PLATFORM=win95
     STEPS="components=OK progress=none? box=NO"
-    RELNOTES_COPIED=""
-    RELNOTES_OPENED=""
+    no_release_notes
 }
 
 scenario_reinstall_same() {
@@ -33,21 +56,9 @@ scenario_reinstall_same() {
 
 # The installed video codec is newer: it is skipped and blocks its help files,
 # which are neither installed nor listed.
-transcript_newer_codec() {
-    rec_components
-    rec_skipped NAME_CODEC REASON_NEWER
-    rec_progress NAME_FLOW:DONE NAME_SWIFT:DONE NAME_SWIFTX:DONE NAME_YVU9:DONE NAME_AUDIO:DONE \
-        NAME_BLANK:DONE NAME_FOOTNOTE:DONE
-    rec_summary ok
-    rec_exit 0
-}
-
 scenario_newer_codec() {
-    STEPS="components=OK skipped=OK progress=none? box=YES"
-    INSTALLED="$WITHOUT_CODEC"
-    REGISTERED="ovflow.ax ovaudio.ax"
-    arrange() { place_installed e2e_codec_newer.dll ovcodec.dll; }
-    expected_transcript() { transcript_newer_codec; }
+    skipping "$CODEC_FILES" "ovflow.ax ovaudio.ax" NAME_CODEC REASON_NEWER
+    codec_newer
 }
 
 # Newer by file version, older by product version: replaced.
@@ -55,29 +66,14 @@ scenario_older_product_newer_file() {
     arrange() { place_installed e2e_swift_older.dll ovswift.dll; }
 }
 
-transcript_flow_skipped() {
-    rec_components
-    rec_skipped NAME_FLOW "$1"
-    rec_progress NAME_CODEC:DONE NAME_SWIFT:DONE NAME_SWIFTX:DONE NAME_YVU9:DONE NAME_AUDIO:DONE \
-        NAME_BLANK:DONE NAME_FOOTNOTE:DONE
-    rec_summary ok
-    rec_exit 0
-}
-
 scenario_no_wininet() {
     DLL_OVERRIDES="wininet=d"
-    STEPS="components=OK skipped=OK progress=none? box=YES"
-    INSTALLED="${ALL_FILES/ovflow.ax /}"
-    REGISTERED="ovcodec.dll ovaudio.ax"
-    expected_transcript() { transcript_flow_skipped REASON_WININET; }
+    skipping ovflow.ax "ovcodec.dll ovaudio.ax" NAME_FLOW REASON_WININET
 }
 
 scenario_no_ie4_no_dshow() {
     REG_ARRANGE="$NO_IE4"
-    STEPS="components=OK skipped=OK progress=none? box=YES"
-    INSTALLED="${ALL_FILES/ovflow.ax /}"
-    REGISTERED="ovcodec.dll ovaudio.ax"
-    expected_transcript() { transcript_flow_skipped REASON_IE4_DSHOW; }
+    skipping ovflow.ax "ovcodec.dll ovaudio.ax" NAME_FLOW REASON_IE4_DSHOW
 }
 
 # DirectShow alone is enough for the filter.
@@ -90,10 +86,7 @@ scenario_dshow_only() {
 scenario_dshow_wrong_name() {
     REG_ARRANGE="$NO_IE4$(printf 'set\t%s\t@\t%s' "$DSHOW_KEY" "$(winpath "$FIXTURES/ds_blank.dll")")
 "
-    STEPS="components=OK skipped=OK progress=none? box=YES"
-    INSTALLED="${ALL_FILES/ovflow.ax /}"
-    REGISTERED="ovcodec.dll ovaudio.ax"
-    expected_transcript() { transcript_flow_skipped REASON_IE4_DSHOW; }
+    skipping ovflow.ax "ovcodec.dll ovaudio.ax" NAME_FLOW REASON_IE4_DSHOW
 }
 
 # Two components skipped at once, the filter failing two tests: it is given
@@ -101,37 +94,33 @@ scenario_dshow_wrong_name() {
 scenario_two_failing() {
     DLL_OVERRIDES="wininet=d"
     REG_ARRANGE="$NO_IE4"
-    STEPS="components=OK skipped=OK progress=none? box=YES"
-    INSTALLED="ovswift.dll ovswiftx.dll ovyvu9.dll ovaudio.ax"
-    REGISTERED="ovaudio.ax"
-    arrange() { place_installed e2e_codec_newer.dll ovcodec.dll; }
-    expected_transcript() {
-        rec_components
-        rec_skipped NAME_CODEC REASON_NEWER NAME_FLOW REASON_WININET
-        rec_progress NAME_SWIFT:DONE NAME_SWIFTX:DONE NAME_YVU9:DONE NAME_AUDIO:DONE \
-            NAME_BLANK:DONE NAME_FOOTNOTE:DONE
-        rec_summary ok
-        rec_exit 0
-    }
+    skipping "$CODEC_FILES ovflow.ax" ovaudio.ax NAME_CODEC REASON_NEWER NAME_FLOW REASON_WININET
+    codec_newer
 }
 
 # Without RegSvr32.exe every self-registering component fails after its copy;
 # the failed video codec blocks its help files.
 SYSTEXT_NOT_FOUND=$'File not found.\r\n'
-WITHOUT_HELP="ovcodec.dll ovflow.ax ovswift.dll ovswiftx.dll ovyvu9.dll ovaudio.ax"
+no_regsvr32() {
+    INSTALLED="ovcodec.dll ovflow.ax ovswift.dll ovswiftx.dll ovyvu9.dll ovaudio.ax"
+    REGISTERED=""
+    arrange() { rm "$MEDIUM/RegSvr32.exe"; }
+}
+
+rec_progress_no_regsvr32() {
+    rec_progress NAME_CODEC:FAILED NAME_FLOW:FAILED NAME_SWIFT:DONE NAME_SWIFTX:DONE NAME_YVU9:DONE \
+        NAME_AUDIO:FAILED NAME_BLANK:DONE NAME_FOOTNOTE:DONE
+}
 
 scenario_no_regsvr32() {
     STEPS="components=OK box=OK box=OK box=OK box=YES"
-    INSTALLED="$WITHOUT_HELP"
-    REGISTERED=""
-    arrange() { rm "$MEDIUM/RegSvr32.exe"; }
+    no_regsvr32
     expected_transcript() {
         rec_components
         rec_error "$NAME_CODEC" "$SYSTEXT_NOT_FOUND"
         rec_error "$NAME_FLOW" "$SYSTEXT_NOT_FOUND"
         rec_error "$NAME_AUDIO" "$SYSTEXT_NOT_FOUND"
-        rec_progress NAME_CODEC:FAILED NAME_FLOW:FAILED NAME_SWIFT:DONE NAME_SWIFTX:DONE NAME_YVU9:DONE \
-            NAME_AUDIO:FAILED NAME_BLANK:DONE NAME_FOOTNOTE:DONE
+        rec_progress_no_regsvr32
         rec_summary failed
         rec_exit 0
     }
@@ -142,8 +131,7 @@ SYSTEXT_ACCESS_DENIED=$'Access denied.\r\n'
 scenario_target_is_directory() {
     STEPS="components=OK box=OK box=NO"
     INSTALLED="${ALL_FILES/ovswift.dll /}"
-    RELNOTES_COPIED=""
-    RELNOTES_OPENED=""
+    no_release_notes
     TARGET_DIRS="ovswift.dll"
     arrange() { mkdir "$SYS/ovswift.dll"; }
     expected_transcript() {
@@ -161,8 +149,7 @@ nothing_installed() {
     INSTALLED=""
     REGISTERED=""
     DRIVER_ENTRIES=0
-    RELNOTES_COPIED=""
-    RELNOTES_OPENED=""
+    no_release_notes
 }
 
 scenario_cancel_components_yes() {
@@ -179,29 +166,15 @@ scenario_cancel_components_no() {
 scenario_cancel_skipped_yes() {
     STEPS="components=OK skipped=CANCEL box=YES"
     nothing_installed
-    arrange() { place_installed e2e_codec_newer.dll ovcodec.dll; }
-    expected_transcript() {
-        rec_components
-        rec_confirm
-        rec_skipped NAME_CODEC REASON_NEWER
-        rec_exit 0
-    }
+    codec_newer
+    expected_transcript() { rec_components; rec_confirm; rec_skipped NAME_CODEC REASON_NEWER; rec_exit 0; }
 }
 
 scenario_cancel_skipped_no() {
+    skipping "$CODEC_FILES" "ovflow.ax ovaudio.ax" NAME_CODEC REASON_NEWER
     STEPS="components=OK skipped=CANCEL box=NO skipped=OK progress=none? box=YES"
-    INSTALLED="$WITHOUT_CODEC"
-    REGISTERED="ovflow.ax ovaudio.ax"
-    arrange() { place_installed e2e_codec_newer.dll ovcodec.dll; }
-    expected_transcript() {
-        rec_components
-        rec_confirm
-        rec_skipped NAME_CODEC REASON_NEWER
-        rec_progress NAME_FLOW:DONE NAME_SWIFT:DONE NAME_SWIFTX:DONE NAME_YVU9:DONE NAME_AUDIO:DONE \
-            NAME_BLANK:DONE NAME_FOOTNOTE:DONE
-        rec_summary ok
-        rec_exit 0
-    }
+    codec_newer
+    expected_transcript() { rec_components; rec_confirm; transcript_after_skipped; }
 }
 
 # The progress page is served only while a box is open: Cancel is pressed
@@ -209,12 +182,10 @@ scenario_cancel_skipped_no() {
 # next component.
 scenario_cancel_install_yes() {
     STEPS="components=OK progress=CANCEL box=OK box=YES"
+    no_regsvr32
     INSTALLED="ovcodec.dll"
-    REGISTERED=""
     DRIVER_ENTRIES=0
-    RELNOTES_COPIED=""
-    RELNOTES_OPENED=""
-    arrange() { rm "$MEDIUM/RegSvr32.exe"; }
+    no_release_notes
     expected_transcript() {
         rec_components
         rec_error "$NAME_CODEC" "$SYSTEXT_NOT_FOUND"
@@ -226,17 +197,14 @@ scenario_cancel_install_yes() {
 
 scenario_cancel_install_no() {
     STEPS="components=OK progress=CANCEL box=OK box=NO box=OK box=OK box=YES"
-    INSTALLED="$WITHOUT_HELP"
-    REGISTERED=""
-    arrange() { rm "$MEDIUM/RegSvr32.exe"; }
+    no_regsvr32
     expected_transcript() {
         rec_components
         rec_error "$NAME_CODEC" "$SYSTEXT_NOT_FOUND"
         rec_confirm
         rec_error "$NAME_FLOW" "$SYSTEXT_NOT_FOUND"
         rec_error "$NAME_AUDIO" "$SYSTEXT_NOT_FOUND"
-        rec_progress NAME_CODEC:FAILED NAME_FLOW:FAILED NAME_SWIFT:DONE NAME_SWIFTX:DONE NAME_YVU9:DONE \
-            NAME_AUDIO:FAILED NAME_BLANK:DONE NAME_FOOTNOTE:DONE
+        rec_progress_no_regsvr32
         rec_summary failed
         rec_exit 0
     }
@@ -258,8 +226,7 @@ scenario_relnotes_htm_unopenable() {
 }
 
 scenario_relnotes_none() {
-    RELNOTES_COPIED=""
-    RELNOTES_OPENED=""
+    no_release_notes
     arrange() { rm "$MEDIUM/release.htm" "$MEDIUM/release.txt"; }
 }
 
