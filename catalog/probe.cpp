@@ -27,7 +27,9 @@ static const char DIRECTSHOW_PRODUCT_NAME[] = "DirectShow";
 static void ProbeHelpDirectory()
 {
     // The help directory stays in this unnormalised form when it exists.
-    if (FAILED(StringCchCopyA(g_helpDir, ARRAYSIZE(g_helpDir), g_systemDir)) ||
+    // Without a system directory "\..\help" would name a folder of the current drive.
+    if (!g_systemDir[0] ||
+        FAILED(StringCchCopyA(g_helpDir, ARRAYSIZE(g_helpDir), g_systemDir)) ||
         FAILED(StringCchCatA(g_helpDir, ARRAYSIZE(g_helpDir), "\\..\\help")) ||
         !IsDirectory(g_helpDir))
         StringCchCopyA(g_helpDir, ARRAYSIZE(g_helpDir), g_systemDir);

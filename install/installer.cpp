@@ -33,7 +33,8 @@ static const RegistryEntry g_ntDriverEntries[] = {
 int BuildComponentPaths(char *source, char *target, const SetupComponent *component, int createDir)
 {
     const char *dir = (component->flags & COMP_HELP_DIR) ? g_helpDir : g_systemDir;
-    if (component->fileName && SUCCEEDED(StringCchCopyA(target, MAX_PATH, dir))) {
+    // Without a directory the file would land in the root of the current drive.
+    if (component->fileName && dir[0] && SUCCEEDED(StringCchCopyA(target, MAX_PATH, dir))) {
         if (createDir)
             CreateDirectoryPath(target);
         if (SUCCEEDED(StringCchCatA(target, MAX_PATH, "\\")) &&
@@ -44,6 +45,7 @@ int BuildComponentPaths(char *source, char *target, const SetupComponent *compon
     // Never cut: a shortened path would name some other file.
     source[0] = '\0';
     target[0] = '\0';
+    SetLastError(dir[0] ? ERROR_FILENAME_EXCED_RANGE : ERROR_PATH_NOT_FOUND);
     return 0;
 }
 
@@ -110,6 +112,7 @@ DWORD InstallComponent(SetupComponent *component)
     char source[MAX_PATH] = "";
     char target[MAX_PATH] = "";
     int havePaths = component->fileName && BuildComponentPaths(source, target, component, 0);
+    DWORD pathError = havePaths ? 0 : LastErrorOr(ERROR_FILENAME_EXCED_RANGE);
     DWORD flags = component->flags;
 
     if (flags & COMP_COPY) {
@@ -117,14 +120,14 @@ DWORD InstallComponent(SetupComponent *component)
             (component->parent->flags & COMP_BLOCKED))
             return 0;   // passed over with its parent, and counts as done
         if (!havePaths)
-            return FailStep(component, REASON_COPY_FAILED, ERROR_FILENAME_EXCED_RANGE);
+            return FailStep(component, REASON_COPY_FAILED, pathError);
         SetLastError(0);
         if (!CopyFileA(source, target, FALSE))
             return FailStep(component, REASON_COPY_FAILED, LastErrorOr((DWORD)-1));
     }
 
     if (flags & COMP_REGISTER) {
-        DWORD error = havePaths ? RegisterServer(target) : ERROR_FILENAME_EXCED_RANGE;
+        DWORD error = havePaths ? RegisterServer(target) : pathError;
         if (error)
             return FailStep(component, REASON_REGISTER_FAILED, error);
     }
@@ -132,7 +135,7 @@ DWORD InstallComponent(SetupComponent *component)
     if (flags & COMP_YVU9_DRIVER) {
         if (!havePaths) {
             component->reason = REASON_REGISTRY_FAILED;
-            return ERROR_FILENAME_EXCED_RANGE;
+            return pathError;
         }
         return WriteDriverEntries(component, target);
     }

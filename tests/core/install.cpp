@@ -114,6 +114,17 @@ TEST_CASE("install: paths that do not fit")
     CHECK_FALSE(Exists(target.substr(0, MAX_PATH - 1)));
     DeleteFileA(target.substr(0, MAX_PATH - 1).c_str());
     CHECK_FALSE(Exists(target));
+
+    // No system directory: never the root of the current drive.
+    PlaceFixture("v1.dll", setup / "fits.dll");
+    SetupComponent rooted = { "fits.dll", "rooted", NULL, COMP_COPY, NULL };
+    char saved[MAX_PATH];
+    lstrcpynA(saved, g_systemDir, MAX_PATH);
+    g_systemDir[0] = '\0';
+    CHECK(BuildComponentPaths(source, built, &rooted, 0) == 0);
+    CHECK(InstallComponent(&rooted) == ERROR_PATH_NOT_FOUND);
+    lstrcpynA(g_systemDir, saved, MAX_PATH);
+    CHECK_FALSE(Exists("\\fits.dll"));
 }
 
 // The YVU9 row's source in place, and every store it may write put back.
