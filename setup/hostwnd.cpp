@@ -1,11 +1,11 @@
 // The zero-size host window: owner of every page and box, and the place where
 // the setup sequence starts, once, from inside the message loop.
 #include "setup/setup.h"
+#include "ui/dialog.h"
 
 HINSTANCE g_hInstance;
 
 const char SETUP_CLASS_NAME[] = "OrvidSetupClass";
-const char SETUP_TITLE[] = "Orvid\xAE video 5.0 Setup";
 
 int RegisterSetupClass(HINSTANCE hInstance)
 {

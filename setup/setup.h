@@ -11,7 +11,6 @@ extern char g_installDir[MAX_PATH];
 
 // Class and caption of the host window; the caption also titles the summary.
 extern const char SETUP_CLASS_NAME[];
-extern const char SETUP_TITLE[];
 
 int RegisterSetupClass(HINSTANCE hInstance);
 int CreateSetupWindow(HINSTANCE hInstance, int showCommand);

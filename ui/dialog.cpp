@@ -1,7 +1,7 @@
 // The page framework: one dialog procedure routing every page's messages to its object.
 #include "ui/dialog.h"
 
-static const char kSetupCaption[] = "Orvid\xAE video 5.0 Setup";
+const char SETUP_TITLE[] = "Orvid\xAE video 5.0 Setup";
 static const char kCancelQuestion[] = "Are you sure you want to cancel setup?";
 
 SetupDialog::SetupDialog(HINSTANCE hInstance, int templateId, HWND hwndParent)
@@ -108,5 +108,5 @@ INT_PTR CALLBACK SetupDialogProc(HWND hwndDlg, UINT message, WPARAM wParam, LPAR
 
 int ConfirmCancel(HWND owner)
 {
-    return MessageBoxA(owner, kCancelQuestion, kSetupCaption, MB_ICONWARNING | MB_YESNO) == IDYES;
+    return MessageBoxA(owner, kCancelQuestion, SETUP_TITLE, MB_ICONWARNING | MB_YESNO) == IDYES;
 }

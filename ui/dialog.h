@@ -25,6 +25,9 @@ public:
     HWND hwnd;
 };
 
+// Caption of the setup's pages and questions, and title of its host window.
+extern const char SETUP_TITLE[];
+
 INT_PTR CALLBACK SetupDialogProc(HWND hwndDlg, UINT message, WPARAM wParam, LPARAM lParam);
 
 // "Are you sure you want to cancel setup?"; 1 for Yes.
