@@ -39,3 +39,9 @@ enum {
     ROW_FOOTNOTE,
     COMPONENT_ROWS
 };
+
+// The rules of blocking, shared by planning and the installer: a row that
+// blocks dependents marks itself blocked when it is skipped as older or
+// fails, and a row that needs its parent is passed over while that is blocked.
+void BlockDependents(SetupComponent *row);
+int IsPassedOver(const SetupComponent *row);

@@ -1,10 +1,9 @@
 // Planning: which components are shown, installed and skipped, and why.
 #include "catalog/plan.h"
 
-#include <string.h>
-
+#include "base/syslib.h"
+#include "base/text.h"
 #include "catalog/probe.h"
-#include "install/installer.h"
 
 ComponentList allComponents;
 ComponentList installList;
@@ -13,6 +12,20 @@ ComponentList skipList;
 const char REASON_NO_WININET[] = "Wininet.dll is not installed";
 const char REASON_NO_IE4_OR_DSHOW[] = "Neither Internet Explorer* version 4 nor DirectShow* is installed";
 const char REASON_NEWER_INSTALLED[] = "A newer version of the file is already installed.";
+
+int BuildComponentPaths(char *source, char *target, const SetupComponent *component)
+{
+    const char *dir = (component->flags & COMP_HELP_DIR) ? g_helpDir : g_systemDir;
+    // Without a directory the file would land in the root of the current drive.
+    if (component->fileName && dir[0] &&
+        TextFormat(target, MAX_PATH, "%s\\%s", dir, component->fileName) &&
+        TextFormat(source, MAX_PATH, ".\\%s", component->fileName))
+        return 1;
+    source[0] = '\0';
+    target[0] = '\0';
+    SetLastError(dir[0] ? ERROR_FILENAME_EXCED_RANGE : ERROR_PATH_NOT_FOUND);
+    return 0;
+}
 
 // The last slot always stays free for the closing null.
 static void AppendToList(ComponentList list, SetupComponent *component)
@@ -27,27 +40,28 @@ static void AppendToList(ComponentList list, SetupComponent *component)
 
 static int WininetLoads()
 {
-    HMODULE module = LoadLibraryA("wininet.dll");
+    HMODULE module = LoadSystemLibrary("wininet.dll");
     if (!module)
         return 0;
     FreeLibrary(module);
     return 1;
 }
 
-// 1 when the file already installed carries a newer product version than the
-// one in the setup directory. A version that cannot be read never skips.
+// 1 when the installed file must be kept: it carries a newer product version
+// than the setup directory's copy, or a version where that copy has none (a
+// damaged medium must not replace a working file). No installed version never skips.
 static int InstalledIsNewer(const SetupComponent *component)
 {
     char source[MAX_PATH];
     char target[MAX_PATH];
     FileVersion installed;
     FileVersion offered;
-    if (!BuildComponentPaths(source, target, component, 0))
+    if (!BuildComponentPaths(source, target, component))
         return 0;
     if (!QueryFileVersion(target, &installed, NULL, NULL))
         return 0;
     if (!QueryFileVersion(source, &offered, NULL, NULL))
-        return 0;
+        return 1;
     return CompareVersions(&offered, &installed) < 0;
 }
 
@@ -60,8 +74,7 @@ static const char *SkipReason(SetupComponent *row)
         return REASON_NO_IE4_OR_DSHOW;
     if ((row->flags & COMP_CHECK_VERSION) && InstalledIsNewer(row)) {
         // Only this skip blocks dependents; a missing prerequisite never does.
-        if (row->flags & COMP_BLOCKS_DEPENDENTS)
-            row->flags |= COMP_BLOCKED;
+        BlockDependents(row);
         return REASON_NEWER_INSTALLED;
     }
     return NULL;
@@ -69,9 +82,8 @@ static const char *SkipReason(SetupComponent *row)
 
 void PlanTable(SetupComponent *table)
 {
-    memset(allComponents, 0, sizeof(allComponents));
-    memset(installList, 0, sizeof(installList));
-    memset(skipList, 0, sizeof(skipList));
+    for (int i = 0; i < COMPONENT_LIST_SLOTS; i++)
+        allComponents[i] = installList[i] = skipList[i] = NULL;
 
     for (SetupComponent *row = table; row->fileName || row->displayName; row++) {
         AppendToList(allComponents, row);
@@ -82,9 +94,8 @@ void PlanTable(SetupComponent *table)
             continue;
         }
         // A dependent of a blocked row is neither installed nor reported.
-        if ((row->flags & COMP_NEEDS_PARENT) && row->parent && (row->parent->flags & COMP_BLOCKED))
-            continue;
-        AppendToList(installList, row);
+        if (!IsPassedOver(row))
+            AppendToList(installList, row);
     }
 }
 

@@ -1,4 +1,5 @@
-// Sorting the component table into what is shown, installed and skipped.
+// Sorting the component table into what is shown, installed and skipped, and
+// where each component's file comes from and goes.
 #pragma once
 #include "catalog/components.h"
 
@@ -19,3 +20,8 @@ void PlanComponents(SetupComponent ***all, SetupComponent ***install, SetupCompo
 
 // The planning pass over any table; PlanComponents runs it on g_componentTable.
 void PlanTable(SetupComponent *table);
+
+// source = ".\" + file name; target = help or system directory + "\" + file
+// name, both MAX_PATH buffers. Answers 0, with both empty and the last error
+// set, when there is no directory or a path would not fit: never a cut path.
+int BuildComponentPaths(char *source, char *target, const SetupComponent *component);

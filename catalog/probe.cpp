@@ -1,11 +1,10 @@
 // The one-time probe of the machine and the product-version reader.
 #include "catalog/probe.h"
 
-#include <stdlib.h>
-#include <string.h>
-#include <strsafe.h>
-
-#include "install/regfile.h"
+#include "base/files.h"
+#include "base/registry.h"
+#include "base/syslib.h"
+#include "base/text.h"
 
 const FileVersion MIN_IE4_VERSION = { 4, 71, 913, 4 };
 
@@ -24,15 +23,38 @@ static const char DIRECTSHOW_SERVER_KEY[] =
     "CLSID\\{05589FA1-C356-11CE-BF01-00AA0055595A}\\InprocServer32";
 static const char DIRECTSHOW_PRODUCT_NAME[] = "DirectShow";
 
+typedef DWORD (WINAPI *GetFileVersionInfoSizeFn)(const char *, DWORD *);
+typedef BOOL (WINAPI *GetFileVersionInfoFn)(const char *, DWORD, DWORD, void *);
+typedef BOOL (WINAPI *VerQueryValueFn)(const void *, const char *, void **, UINT *);
+
+static GetFileVersionInfoSizeFn s_getVersionSize;
+static GetFileVersionInfoFn s_getVersionInfo;
+static VerQueryValueFn s_queryVersion;
+
+// The version library comes from the system directory only: imported, it would
+// be resolved from setup.exe's own folder before any of this code runs.
+static int LoadVersionLibrary()
+{
+    static int tried;
+    if (!tried) {
+        tried = 1;
+        HMODULE module = LoadSystemLibrary("version.dll");
+        if (module) {
+            s_getVersionSize = (GetFileVersionInfoSizeFn)(void *)GetProcAddress(module, "GetFileVersionInfoSizeA");
+            s_getVersionInfo = (GetFileVersionInfoFn)(void *)GetProcAddress(module, "GetFileVersionInfoA");
+            s_queryVersion = (VerQueryValueFn)(void *)GetProcAddress(module, "VerQueryValueA");
+        }
+    }
+    return s_getVersionSize && s_getVersionInfo && s_queryVersion;
+}
+
 static void ProbeHelpDirectory()
 {
     // The help directory stays in this unnormalised form when it exists.
     // Without a system directory "\..\help" would name a folder of the current drive.
-    if (!g_systemDir[0] ||
-        FAILED(StringCchCopyA(g_helpDir, ARRAYSIZE(g_helpDir), g_systemDir)) ||
-        FAILED(StringCchCatA(g_helpDir, ARRAYSIZE(g_helpDir), "\\..\\help")) ||
+    if (!g_systemDir[0] || !TextFormat(g_helpDir, sizeof(g_helpDir), "%s\\..\\help", g_systemDir) ||
         !IsDirectory(g_helpDir))
-        StringCchCopyA(g_helpDir, ARRAYSIZE(g_helpDir), g_systemDir);
+        TextCopy(g_helpDir, sizeof(g_helpDir), g_systemDir);
 }
 
 static void ProbeInternetExplorer()
@@ -44,7 +66,7 @@ static void ProbeInternetExplorer()
     for (char **dir = g_appPathDirs; *dir; dir++) {
         char candidate[MAX_PATH];
         FileVersion version;
-        if (FAILED(StringCchPrintfA(candidate, ARRAYSIZE(candidate), "%s\\iexplore.exe", *dir)))
+        if (!TextFormat(candidate, sizeof(candidate), "%s\\iexplore.exe", *dir))
             continue;   // too long for a path: no such file
         if (QueryFileVersion(candidate, &version, NULL, NULL) &&
             CompareVersions(&version, &MIN_IE4_VERSION) >= 0)
@@ -66,9 +88,11 @@ static void ProbeDirectShow()
     if (!QueryFileVersion(server, NULL, &name, &length) || !name)
         return;
     // Exact bytes, within the length the version library reports.
-    size_t n = strnlen(name, length);
-    g_directShowInstalled = (n == sizeof(DIRECTSHOW_PRODUCT_NAME) - 1 &&
-                             memcmp(name, DIRECTSHOW_PRODUCT_NAME, n) == 0) ? 1 : 0;
+    const UINT wanted = sizeof(DIRECTSHOW_PRODUCT_NAME) - 1;
+    UINT n = 0;
+    while (n < length && n <= wanted && name[n] && name[n] == DIRECTSHOW_PRODUCT_NAME[n])
+        n++;
+    g_directShowInstalled = n == wanted && (n == length || !name[n]);
 }
 
 void ProbeSystem()
@@ -78,8 +102,8 @@ void ProbeSystem()
         return;
     g_probeDone = 1;
 
-    UINT n = GetSystemDirectoryA(g_systemDir, ARRAYSIZE(g_systemDir));
-    if (n == 0 || n >= ARRAYSIZE(g_systemDir))
+    UINT n = GetSystemDirectoryA(g_systemDir, sizeof(g_systemDir));
+    if (n == 0 || n >= sizeof(g_systemDir))
         g_systemDir[0] = '\0';
     ProbeHelpDirectory();
     ProbeInternetExplorer();
@@ -90,26 +114,38 @@ int QueryFileVersion(const char *fileName, FileVersion *version,
                      const char **productName, UINT *productNameLength)
 {
     DWORD handle;
-    DWORD size = GetFileVersionInfoSizeA(fileName, &handle);
+    DWORD size = LoadVersionLibrary() ? s_getVersionSize(fileName, &handle) : 0;
     if (size == 0)
         return 0;
     // One buffer serves every read; it only grows.
     if (size > g_versionInfoSize) {
-        BYTE *grown = (BYTE *)(g_versionInfo ? realloc(g_versionInfo, size) : malloc(size));
+        HANDLE heap = GetProcessHeap();
+        BYTE *grown = (BYTE *)(g_versionInfo ? HeapReAlloc(heap, 0, g_versionInfo, size)
+                                             : HeapAlloc(heap, 0, size));
         if (!grown)
             return 0;
         g_versionInfo = grown;
         g_versionInfoSize = size;
     }
-    if (!GetFileVersionInfoA(fileName, 0, g_versionInfoSize, g_versionInfo))
+    if (!s_getVersionInfo(fileName, 0, g_versionInfoSize, g_versionInfo))
+        return 0;
+
+    // The size asked for is twice the resource and a 4-byte mark: the second
+    // half takes the ANSI copies of the texts, at offsets that the block's own
+    // length gives. A block claiming more than was read would send those
+    // reads and copies past the buffer.
+    DWORD blockLength = *(const WORD *)g_versionInfo;
+    if (size < 4 || blockLength > (size - 4) / 2)
         return 0;
 
     if (version) {
         VS_FIXEDFILEINFO *info = NULL;
         UINT length = 0;
-        // A fixed part shorter than the record counts as no version at all.
-        if (!VerQueryValueA(g_versionInfo, "\\", (void **)&info, &length) || !info ||
-            length < sizeof(VS_FIXEDFILEINFO))
+        // The length reported is the file's own claim: check where the record lies.
+        if (!s_queryVersion(g_versionInfo, "\\", (void **)&info, &length) || !info ||
+            (BYTE *)info < g_versionInfo ||
+            (DWORD)((BYTE *)info - g_versionInfo) + sizeof(VS_FIXEDFILEINFO) > blockLength ||
+            info->dwSignature != VS_FFI_SIGNATURE)
             return 0;
         version->major = HIWORD(info->dwProductVersionMS);
         version->minor = LOWORD(info->dwProductVersionMS);
@@ -119,8 +155,15 @@ int QueryFileVersion(const char *fileName, FileVersion *version,
     }
     if (productName) {
         // U.S. English in code page 1252 only.
-        return VerQueryValueA(g_versionInfo, "\\StringFileInfo\\040904E4\\ProductName",
-                              (void **)productName, productNameLength) ? 1 : 0;
+        char *name = NULL;
+        UINT length = 0;
+        if (!s_queryVersion(g_versionInfo, "\\StringFileInfo\\040904E4\\ProductName", (void **)&name, &length) ||
+            !name || (BYTE *)name < g_versionInfo ||
+            (DWORD)((BYTE *)name - g_versionInfo) + length > size)
+            return 0;
+        *productName = name;
+        *productNameLength = length;
+        return 1;
     }
     return 0;
 }
@@ -139,15 +182,15 @@ int CompareVersions(const FileVersion *a, const FileVersion *b)
 void AppendDir(char *dir, char ***list, int *count, int *capacity)
 {
     if (*count + 1 >= *capacity) {
-        int newCapacity = *count == 0 ? 10 : *capacity * 2;
-        char **grown = (char **)(*count == 0 ? malloc(newCapacity * sizeof(char *))
-                                             : realloc(*list, newCapacity * sizeof(char *)));
+        int grownCapacity = *count == 0 ? 10 : *capacity * 2;
+        SIZE_T bytes = (SIZE_T)grownCapacity * sizeof(char *);
+        HANDLE heap = GetProcessHeap();
+        char **grown = (char **)(*count == 0 ? HeapAlloc(heap, 0, bytes) : HeapReAlloc(heap, 0, *list, bytes));
         if (grown) {
             *list = grown;
-            *capacity = newCapacity;
-        } else if (dir || !*list || *count >= *capacity) {
-            // Cannot grow: keep the directories there are. The slot that every
-            // append leaves free still takes the closing null.
+            *capacity = grownCapacity;
+        } else if (dir || *count >= *capacity) {
+            // The closing null still fits the slot that every append leaves free.
             return;
         }
     }
@@ -155,32 +198,34 @@ void AppendDir(char *dir, char ***list, int *count, int *capacity)
     (*count)++;
 }
 
+static int SameTextIgnoringAsciiCase(const char *a, const char *b)
+{
+    for (;; a++, b++) {
+        char x = (*a >= 'A' && *a <= 'Z') ? (char)(*a + 32) : *a;
+        char y = (*b >= 'A' && *b <= 'Z') ? (char)(*b + 32) : *b;
+        if (x != y)
+            return 0;
+        if (!x)
+            return 1;
+    }
+}
+
 void GetAppPathDirs(const char *exeName, char ***list)
 {
-    size_t keyLength = sizeof(APP_PATHS_KEY) + strlen(exeName);
-    char *key = (char *)malloc(keyLength);
-    if (!key)
-        return;
-    StringCchCopyA(key, keyLength, APP_PATHS_KEY);
-    StringCchCatA(key, keyLength, exeName);
-
+    char key[MAX_PATH];
     DWORD size = 0;
-    if (!ReadRegistryValue(key, "Path", NULL, &size, HKEY_LOCAL_MACHINE)) {
-        free(key);
+    if (!TextFormat(key, sizeof(key), "%s%s", APP_PATHS_KEY, exeName) ||
+        !ReadRegistryValue(key, "Path", NULL, &size, HKEY_LOCAL_MACHINE))
         return;
-    }
-    char *value = (char *)malloc((size_t)size + 1);
-    if (!value) {
-        free(key);
+    char *value = (char *)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)size + 1);
+    if (!value)
         return;
-    }
     // The value may lack its terminator, be of another type, or change between
     // the two reads: the walk never goes past what was read.
     DWORD read = size;
     if (!ReadRegistryValue(key, "Path", (BYTE *)value, &read, HKEY_LOCAL_MACHINE) || read > size)
         read = 0;
     value[read] = '\0';
-    free(key);
 
     char **dirs = NULL;
     int count = 0;
@@ -188,18 +233,15 @@ void GetAppPathDirs(const char *exeName, char ***list)
     char *p = value;
     while (*p) {
         char *element = p;
-        char *semicolon = strchr(p, ';');
-        if (semicolon) {
-            *semicolon = '\0';
-            p = semicolon + 1;
-        } else {
-            p += strlen(p);
-        }
+        while (*p && *p != ';')
+            p++;
+        if (*p)
+            *p++ = '\0';
         if (!IsDirectory(element))
             continue;
         int seen = 0;
         for (int i = 0; i < count && !seen; i++)
-            seen = _stricmp(dirs[i], element) == 0;
+            seen = SameTextIgnoringAsciiCase(dirs[i], element);
         if (!seen)
             AppendDir(element, &dirs, &count, &capacity);
     }

@@ -17,7 +17,10 @@ extern char g_systemDir[MAX_PATH];
 extern char g_helpDir[MAX_PATH];
 extern int g_ie4Installed;
 extern int g_directShowInstalled;
-extern char **g_appPathDirs;        // null-terminated; null when the Path value is unreadable
+// Null-terminated; null when the Path value is unreadable. The array is the
+// list's own; its texts point into the buffer that holds the registry value.
+// Both come from the process heap and are kept until the process ends.
+extern char **g_appPathDirs;
 
 extern BYTE *g_versionInfo;         // shared by every version read; only grows
 extern DWORD g_versionInfoSize;
@@ -26,6 +29,8 @@ void ProbeSystem();
 
 // Version mode when version is given; product-name mode when only productName is.
 // The product name points into g_versionInfo and lasts until the next call.
+// A version block that overstates its length, or a fixed part that does not
+// lie wholly inside it or lacks its signature, counts as no version.
 int QueryFileVersion(const char *fileName, FileVersion *version,
                      const char **productName, UINT *productNameLength);
 
@@ -33,4 +38,7 @@ int QueryFileVersion(const char *fileName, FileVersion *version,
 int CompareVersions(const FileVersion *a, const FileVersion *b);
 
 void GetAppPathDirs(const char *exeName, char ***list);
+// Appends to a list that always keeps one slot free for its closing null; the
+// builder starts with count 0, no array and capacity -1. A list that cannot
+// grow keeps what it has.
 void AppendDir(char *dir, char ***list, int *count, int *capacity);

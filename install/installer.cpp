@@ -2,16 +2,20 @@
 #include "install/installer.h"
 
 #include <shellapi.h>
-#include <strsafe.h>
 
+#include "base/files.h"
+#include "base/registry.h"
+#include "base/text.h"
+#include "catalog/plan.h"
 #include "catalog/probe.h"
-#include "install/regfile.h"
 
 const char DRIVER_DESCRIPTION[] = "Orvid\xAE video Raw YVU9 by Kalor";
 
 static const char REASON_COPY_FAILED[] = "CopyFile failure";
 static const char REASON_REGISTER_FAILED[] = "regsvr32.exe failure";
 static const char REASON_REGISTRY_FAILED[] = "failure to set registry entries";
+
+static const char REGSVR32[] = ".\\RegSvr32.exe";
 
 #define ICM_YVU9_KEY "System\\CurrentControlSet\\control\\MediaResources\\icm\\vidc.YVU9"
 
@@ -30,25 +34,6 @@ static const RegistryEntry g_ntDriverEntries[] = {
     { NULL, NULL, NULL }
 };
 
-int BuildComponentPaths(char *source, char *target, const SetupComponent *component, int createDir)
-{
-    const char *dir = (component->flags & COMP_HELP_DIR) ? g_helpDir : g_systemDir;
-    // Without a directory the file would land in the root of the current drive.
-    if (component->fileName && dir[0] && SUCCEEDED(StringCchCopyA(target, MAX_PATH, dir))) {
-        if (createDir)
-            CreateDirectoryPath(target);
-        if (SUCCEEDED(StringCchCatA(target, MAX_PATH, "\\")) &&
-            SUCCEEDED(StringCchCatA(target, MAX_PATH, component->fileName)) &&
-            SUCCEEDED(StringCchPrintfA(source, MAX_PATH, ".\\%s", component->fileName)))
-            return 1;
-    }
-    // Never cut: a shortened path would name some other file.
-    source[0] = '\0';
-    target[0] = '\0';
-    SetLastError(dir[0] ? ERROR_FILENAME_EXCED_RANGE : ERROR_PATH_NOT_FOUND);
-    return 0;
-}
-
 // The error code of a failed step; never 0, so a failure never reads as success.
 static DWORD LastErrorOr(DWORD fallback)
 {
@@ -58,8 +43,7 @@ static DWORD LastErrorOr(DWORD fallback)
 
 static DWORD FailStep(SetupComponent *component, const char *reason, DWORD error)
 {
-    if (component->flags & COMP_BLOCKS_DEPENDENTS)
-        component->flags |= COMP_BLOCKED;
+    BlockDependents(component);
     component->reason = reason;
     return error;
 }
@@ -68,11 +52,14 @@ static DWORD RegisterServer(const char *target)
 {
     char parameters[MAX_PATH];
     // The path is not quoted.
-    if (FAILED(StringCchPrintfA(parameters, ARRAYSIZE(parameters), "/s %s", target)))
+    if (!TextFormat(parameters, sizeof(parameters), "/s %s", target))
         return ERROR_FILENAME_EXCED_RANGE;
+    // A folder of that name would be opened in a file browser, and nothing registered.
+    if (!IsFile(REGSVR32))
+        return ERROR_FILE_NOT_FOUND;
     // The RegSvr32.exe of the setup directory, started and not waited for.
     SetLastError(0);
-    HINSTANCE started = ShellExecuteA(NULL, "open", ".\\RegSvr32.exe", parameters, "", SW_SHOWNORMAL);
+    HINSTANCE started = ShellExecuteA(NULL, "open", REGSVR32, parameters, "", SW_SHOWNORMAL);
     if ((UINT_PTR)started > 32)
         return 0;
     return LastErrorOr((UINT_PTR)started ? (DWORD)(UINT_PTR)started : (DWORD)-1);
@@ -84,9 +71,9 @@ static DWORD WriteDriverEntries(SetupComponent *component, const char *target)
     if (GetVersion() & 0x80000000) {
         // The Windows 95 family also reads the driver from system.ini, by its short path.
         char shortPath[MAX_PATH];
-        DWORD n = GetShortPathNameA(target, shortPath, ARRAYSIZE(shortPath));
-        if (n == 0 || n >= ARRAYSIZE(shortPath))
-            StringCchCopyA(shortPath, ARRAYSIZE(shortPath), target);
+        DWORD n = GetShortPathNameA(target, shortPath, sizeof(shortPath));
+        if (n == 0 || n >= sizeof(shortPath))
+            TextCopy(shortPath, sizeof(shortPath), target);
         SetLastError(0);
         if (!WritePrivateProfileStringA("drivers32", "VIDC.YVU9", shortPath, "system.ini"))
             return LastErrorOr((DWORD)-1);
@@ -111,13 +98,12 @@ DWORD InstallComponent(SetupComponent *component)
 
     char source[MAX_PATH] = "";
     char target[MAX_PATH] = "";
-    int havePaths = component->fileName && BuildComponentPaths(source, target, component, 0);
+    int havePaths = component->fileName && BuildComponentPaths(source, target, component);
     DWORD pathError = havePaths ? 0 : LastErrorOr(ERROR_FILENAME_EXCED_RANGE);
     DWORD flags = component->flags;
 
     if (flags & COMP_COPY) {
-        if ((flags & COMP_NEEDS_PARENT) && component->parent &&
-            (component->parent->flags & COMP_BLOCKED))
+        if (IsPassedOver(component))
             return 0;   // passed over with its parent, and counts as done
         if (!havePaths)
             return FailStep(component, REASON_COPY_FAILED, pathError);

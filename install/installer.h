@@ -10,9 +10,5 @@ struct RegistryEntry {
 
 extern const char DRIVER_DESCRIPTION[];
 
-// source = ".\" + file name; target = help or system directory + "\" + file name.
-// Answers 0, with both buffers empty, when a path would not fit MAX_PATH.
-int BuildComponentPaths(char *source, char *target, const SetupComponent *component, int createDir);
-
 // 0 on success (or when passed over), else the error code of the failed step.
 DWORD InstallComponent(SetupComponent *component);

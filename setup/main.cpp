@@ -1,23 +1,72 @@
-// Process entry of setup.exe: the host window and its message loop.
+// Process entry of setup.exe, which carries no C runtime: the start-up, the
+// host window and its message loop.
 #include <windows.h>
 #include <objbase.h>
+#include "base/syslib.h"
 #include "setup/setup.h"
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int showCommand)
+// The setup's files are named ".\..." throughout: the current directory must be
+// the folder that holds setup.exe, wherever it was started from.
+static int EnterSetupDirectory()
 {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(NULL, path, sizeof(path));
+    if (n == 0 || n >= sizeof(path))
+        return 0;
+    while (n > 0 && path[n - 1] != '\\')
+        n--;
+    if (n == 0)
+        return 0;
+    path[n] = '\0';
+    return SetCurrentDirectoryA(path);
+}
+
+static int RunProgram(HINSTANCE hInstance, int showCommand)
+{
+    // Before COM or any window can load a library by its bare name.
+    RestrictLibrarySearch();
+    if (!EnterSetupDirectory())
+        return 0;
     // COM stays initialised until the process ends; the folder browser needs it.
     CoInitialize(NULL);
     g_hInstance = hInstance;
-    if (!RegisterSetupClass(hInstance))
+    if (!RegisterSetupClass(hInstance) || !CreateSetupWindow(hInstance, showCommand))
         return 0;
-    if (!CreateSetupWindow(hInstance, showCommand))
-        return 0;
-    // The whole setup runs inside the dispatch of WM_SETUP_START.
+    // The whole setup runs inside the dispatch of WM_SETUP_START; the loop ends
+    // on WM_QUIT, or on an error instead of spinning.
     MSG msg;
-    BOOL got;
-    while ((got = GetMessageA(&msg, NULL, 0, 0)) != 0 && got != -1) {
+    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    return got == 0 ? (int)msg.wParam : 0;
+    return 1;
+}
+
+extern "C" void WINAPI SetupEntry()
+{
+    STARTUPINFOA startup;
+    startup.cb = sizeof(startup);
+    GetStartupInfoA(&startup);
+    RunProgram(GetModuleHandleA(NULL),
+               (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWDEFAULT);
+    ExitProcess(0);
+}
+
+// What the compiler may call for block copies and fills; this file is built
+// so that these loops are not turned back into calls to themselves.
+extern "C" void *memset(void *dest, int value, size_t count)
+{
+    unsigned char *d = (unsigned char *)dest;
+    while (count--)
+        *d++ = (unsigned char)value;
+    return dest;
+}
+
+extern "C" void *memcpy(void *dest, const void *src, size_t count)
+{
+    unsigned char *d = (unsigned char *)dest;
+    const unsigned char *s = (const unsigned char *)src;
+    while (count--)
+        *d++ = *s++;
+    return dest;
 }

@@ -9,7 +9,7 @@
 extern HINSTANCE g_hInstance;
 extern char g_installDir[MAX_PATH];
 
-// Class and caption of the host window; the caption also titles the summary.
+// Class of the host window; its caption is the setup's title.
 extern const char SETUP_CLASS_NAME[];
 
 int RegisterSetupClass(HINSTANCE hInstance);

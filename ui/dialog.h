@@ -5,7 +5,6 @@
 class SetupDialog {
 public:
     SetupDialog(HINSTANCE hInstance, int templateId, HWND hwndParent);
-    ~SetupDialog();     // Destroy; pages are destroyed through their own class
 
     // Slot order matters: derived pages override these.
     virtual void OnInitDialog();
@@ -23,6 +22,11 @@ public:
     int templateId;
     HWND hwndParent;
     HWND hwnd;
+
+protected:
+    // Destroys the window. Pages live on the stack as their own class and are
+    // never deleted through this one, so the destructor need not be virtual.
+    ~SetupDialog();
 };
 
 // Caption of the setup's pages and questions, and title of its host window.

@@ -1,20 +1,14 @@
 // The list, progress and install directory pages.
 #include "ui/pages.h"
-#include "install/regfile.h"
 #include <shlobj.h>
-#include <strsafe.h>
+#include "base/files.h"
+#include "base/text.h"
 
 // Item lines run past the item column so the clipped dots lead up to the status word.
 enum { kProgressDots = 144 };
 
 static const char kDefaultDirectory[] = "C:\\Program Files\\Kalor\\Orvid\\Flowcaster Publisher";
 static const char kBrowseTitle[] = "Select folder for Orvid\xAE Flowcaster Publisher";
-
-// Appends what fits; a full field is cut off at its capacity, always terminated.
-static void AppendText(char *field, size_t capacity, const char *text)
-{
-    StringCchCatA(field, capacity, text);
-}
 
 ComponentListDialog::ComponentListDialog(HINSTANCE hInstance, int templateId, HWND hwndParent)
     : SetupDialog(hInstance, templateId, hwndParent)
@@ -33,10 +27,11 @@ void ComponentListDialog::OnCancel()
         SetupDialog::OnCancel();
 }
 
+// A full field is cut off at its capacity, always terminated.
 void ComponentListDialog::AddLine(const char *text)
 {
-    AppendText(listText, ARRAYSIZE(listText), text);
-    AppendText(listText, ARRAYSIZE(listText), "\n");
+    TextAppend(listText, sizeof(listText), text);
+    TextAppend(listText, sizeof(listText), "\n");
 }
 
 ProgressDialog::ProgressDialog(HINSTANCE hInstance, HWND hwndParent)
@@ -58,18 +53,27 @@ void ProgressDialog::AddItem(const char *name)
     FillMemory(dots, kProgressDots, '.');
     dots[kProgressDots] = '\0';
 
-    AppendText(itemsText, ARRAYSIZE(itemsText), "Installing ");
-    AppendText(itemsText, ARRAYSIZE(itemsText), name);
-    AppendText(itemsText, ARRAYSIZE(itemsText), dots);
-    AppendText(itemsText, ARRAYSIZE(itemsText), "\n");
+    TextAppend(itemsText, sizeof(itemsText), "Installing ");
+    TextAppend(itemsText, sizeof(itemsText), name);
+    TextAppend(itemsText, sizeof(itemsText), dots);
+    TextAppend(itemsText, sizeof(itemsText), "\n");
     SetItemText(IDC_PROGRESS_ITEMS, itemsText);
+    Repaint();
 }
 
 void ProgressDialog::SetStatus(const char *word)
 {
-    AppendText(statusText, ARRAYSIZE(statusText), word);
-    AppendText(statusText, ARRAYSIZE(statusText), "\n");
+    TextAppend(statusText, sizeof(statusText), word);
+    TextAppend(statusText, sizeof(statusText), "\n");
     SetItemText(IDC_PROGRESS_STATUS, statusText);
+    Repaint();
+}
+
+void ProgressDialog::Repaint()
+{
+    // Paints without dispatching anything, so no click is served out of turn.
+    if (hwnd)
+        RedrawWindow(hwnd, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 int ProgressDialog::TakeCancelRequest()
@@ -93,7 +97,8 @@ void DirectoryDialog::OnInitDialog()
 void DirectoryDialog::OnOK()
 {
     GetDirectory(NULL, 0);
-    // A text too long for a path is refused there, not cut to another directory.
+    // A text too long for a path creates nothing, as a directory that cannot be
+    // created; the sequence then hands on no directory at all.
     CreateDirectoryPath(directory);
     SetupDialog::OnOK();
 }
@@ -114,16 +119,20 @@ INT_PTR DirectoryDialog::OnCommand(UINT controlId, UINT notifyCode)
 
 void DirectoryDialog::SetDirectory(const char *path)
 {
-    StringCchCopyA(directory, ARRAYSIZE(directory), path);
+    TextCopy(directory, sizeof(directory), path);
     SetItemText(IDC_DIRECTORY_EDIT, directory);
 }
 
-void DirectoryDialog::GetDirectory(char *output, int size)
+int DirectoryDialog::GetDirectory(char *output, size_t size)
 {
     if (hwnd)
-        GetDlgItemTextA(hwnd, IDC_DIRECTORY_EDIT, directory, ARRAYSIZE(directory));
-    if (output && size > 0)
-        lstrcpynA(output, directory, size);
+        GetDlgItemTextA(hwnd, IDC_DIRECTORY_EDIT, directory, sizeof(directory));
+    if (!output)
+        return 1;
+    if (TextCopy(output, size, directory))
+        return 1;
+    TextCopy(output, size, "");
+    return 0;
 }
 
 void DirectoryDialog::Browse()
@@ -152,8 +161,8 @@ int CALLBACK DirectoryDialog::BrowseCallback(HWND hwndBrowser, UINT message, LPA
 {
     if (message == BFFM_INITIALIZED) {
         DirectoryDialog *page = (DirectoryDialog *)data;
-        char path[ARRAYSIZE(page->directory)];
-        page->GetDirectory(path, ARRAYSIZE(path));
+        char path[sizeof(page->directory)];
+        page->GetDirectory(path, sizeof(path));
         SendMessageA(hwndBrowser, BFFM_SETSELECTIONA, TRUE, (LPARAM)path);
     }
     return 0;

@@ -11,6 +11,7 @@ public:
     void OnCancel() override;
     void AddLine(const char *text);
 
+private:
     char listText[1024];
 };
 
@@ -22,6 +23,11 @@ public:
     void AddItem(const char *name);
     void SetStatus(const char *word);
     int TakeCancelRequest();
+
+private:
+    // Shows the page as it stands now: the setup is busy between rows, and
+    // serves no paint messages then.
+    void Repaint();
 
     char itemsText[2048];
     char statusText[512];
@@ -38,8 +44,12 @@ public:
     INT_PTR OnCommand(UINT controlId, UINT notifyCode) override;
 
     void SetDirectory(const char *path);
-    // Copies at most size - 1 characters and the terminator; output may be null.
-    void GetDirectory(char *output, int size);
+    // Reads the field (while the page is open) and copies the text to output,
+    // which may be null. 0, with output empty, when the text does not fit:
+    // a path cut to fit would name another directory.
+    int GetDirectory(char *output, size_t size);
+
+private:
     void Browse();
     static int CALLBACK BrowseCallback(HWND hwndBrowser, UINT message, LPARAM value, LPARAM data);
 

@@ -1,0 +1,13 @@
+// File-system helpers shared by the probe, the installer and the pages.
+#pragma once
+#include <windows.h>
+
+// Trims trailing '\' and '/' from the caller's text before asking.
+int IsDirectory(char *path);
+
+// 1 when the path names an existing file: not a folder, not missing.
+int IsFile(const char *path);
+
+// Creates every directory along the path, outermost first; failures are
+// ignored. A path that does not fit MAX_PATH creates nothing.
+void CreateDirectoryPath(const char *path);
