@@ -11,9 +11,9 @@
 
 const char DRIVER_DESCRIPTION[] = "Orvid\xAE video Raw YVU9 by Kalor";
 
-static const char REASON_COPY_FAILED[] = "CopyFile failure";
-static const char REASON_REGISTER_FAILED[] = "regsvr32.exe failure";
-static const char REASON_REGISTRY_FAILED[] = "failure to set registry entries";
+const char REASON_COPY_FAILED[] = "CopyFile failure";
+const char REASON_REGISTER_FAILED[] = "regsvr32.exe failure";
+const char REASON_REGISTRY_FAILED[] = "failure to set registry entries";
 
 static const char REGSVR32[] = ".\\RegSvr32.exe";
 

@@ -10,5 +10,10 @@ struct RegistryEntry {
 
 extern const char DRIVER_DESCRIPTION[];
 
+// Why a component failed, as the skipped page would say.
+extern const char REASON_COPY_FAILED[];
+extern const char REASON_REGISTER_FAILED[];
+extern const char REASON_REGISTRY_FAILED[];
+
 // 0 on success (or when passed over), else the error code of the failed step.
 DWORD InstallComponent(SetupComponent *component);

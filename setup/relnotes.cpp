@@ -19,8 +19,8 @@ static int CreateOwnFolder(char *folder, size_t size)
     if (length == 0 || length >= sizeof(tempDir))
         return 0;
     for (int n = 1; n <= 100; n++) {
-        // The temporary directory ends in '\' already; the doubled separator is harmless.
-        if (!TextFormat(folder, size, "%s\\OrvidNotes%d", tempDir, n))
+        // The temporary directory ends in '\'.
+        if (!TextFormat(folder, size, "%sOrvidNotes%d", tempDir, n))
             return 0;
         if (CreateDirectoryA(folder, NULL))
             return 1;

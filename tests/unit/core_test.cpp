@@ -1,0 +1,282 @@
+// Tables of the bottom layer, the catalog and the installer, run against the
+// real registry, files and version library of the Wine prefix.
+#include "unit.h"
+#include <vector>
+#include "base/files.h"
+#include "base/text.h"
+#include "catalog/plan.h"
+#include "install/installer.h"
+
+static const char APP_PATHS[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\iexplore.exe";
+static const char DSHOW_SERVER[] = "CLSID\\{05589FA1-C356-11CE-BF01-00AA0055595A}\\InprocServer32";
+
+TEST_CASE("bounded text is cut at the destination's size, terminated, and says so")
+{
+    struct Row { size_t size; const char *start, *text; int fit; const char *result; } rows[] = {
+        {6, "", "abcde", 1, "abcde"},       // exactly fills
+        {6, "", "abcdef", 0, "abcde"},      // one too many
+        {6, "ab", "cde", 1, "abcde"},
+        {6, "ab", "cdef", 0, "abcde"},
+        {3, "abc", "d", 0, "abc"},          // already over: left alone
+    };
+    for (const Row &r : rows) {
+        char buffer[8] = "";
+        memset(buffer, '#', sizeof(buffer));
+        lstrcpyA(buffer, r.start);
+        CHECK(TextAppend(buffer, r.size, r.text) == r.fit);
+        CHECK(string(buffer) == r.result);
+        CHECK(buffer[7] == '#');
+    }
+    char buffer[300];
+    CHECK(!TextFormat(buffer, sizeof(buffer), "%s", string(1100, 'x').c_str()));
+    CHECK(buffer[0] == '\0');
+    CHECK(!TextFormat(buffer, 10, "%s-%d", "abcdefgh", 42));
+    CHECK(string(buffer) == "abcdefgh-");
+}
+
+TEST_CASE("a version is the product version of a sound version block")
+{
+    struct Row { const char *file; int ok; FileVersion version; } rows[] = {
+        {"large.dll", 1, {3, 1, 4, 1}},     // first: the buffer then outsizes the rest
+        {"v1.dll", 1, {1, 0, 0, 0}},        // the file version, 9.0.0.0, is not read
+        {"v2.dll", 1, {2, 0, 0, 0}},
+        {"nover.dll", 0, {}},
+        {"short16.dll", 0, {}},             // a fixed part of 16 bytes
+        {"cut52.dll", 0, {}},               // claims 52 bytes where the block holds 20
+        {"badsig.dll", 0, {}},
+        {"ffff.dll", 0, {}},                // outer length far beyond the resource
+        {"over200.dll", 0, {}},             // and 200 bytes beyond it
+        {"missing.dll", 0, {}},
+    };
+    for (const Row &r : rows) {
+        INFO(r.file);
+        FileVersion version = {7, 7, 7, 7};
+        CHECK(QueryFileVersion(Fixture(r.file).c_str(), &version, NULL, NULL) == r.ok);
+        if (r.ok)
+            CHECK(CompareVersions(&version, &r.version) == 0);
+    }
+    const char *name = NULL;
+    UINT length = 0;
+    CHECK(QueryFileVersion(Fixture("ds_lower.dll").c_str(), NULL, &name, &length));
+    CHECK(string(name, length - 1) == "directshow");
+    CHECK(!QueryFileVersion(Fixture("ffff.dll").c_str(), NULL, &name, &length));
+    CHECK(!QueryFileVersion(Fixture("over200.dll").c_str(), NULL, &name, &length));
+}
+
+TEST_CASE("the App Paths list and the browser threshold")
+{
+    Scratch s("appdirs");
+    TestKey appPaths(HKEY_LOCAL_MACHINE, APP_PATHS, "Path");
+    std::vector<string> dirs;
+    string twelve;
+    for (const char *d : {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l"}) {
+        dirs.push_back(s / d);
+        CreateDirectoryA(dirs.back().c_str(), NULL);
+        twelve += dirs.back() + ";";
+    }
+    CopyFileA(Fixture("ie_old.exe").c_str(), (dirs[0] + "\\iexplore.exe").c_str(), FALSE);
+    CopyFileA(Fixture("ie_min.exe").c_str(), (dirs[1] + "\\iexplore.exe").c_str(), FALSE);
+    string otherCase = dirs[0];
+    CharUpperA(&otherCase[0]);
+
+    struct Row { DWORD type; string value; std::vector<string> list; int ie4; } rows[] = {
+        // Trailing separators go; the same directory in other case, an empty
+        // element and a missing directory are dropped.
+        {REG_SZ, dirs[0] + "\\;" + otherCase + ";;" + s / "nope", {dirs[0]}, 0},
+        {REG_SZ, dirs[1] + "\\\\", {dirs[1]}, 1},                  // 4.71.913.4 counts
+        {REG_SZ, dirs[1] + ";" + dirs[0], {dirs[1], dirs[0]}, 1},   // whatever the order
+        {REG_BINARY, dirs[0], {dirs[0]}, 0},                        // no terminator
+        {REG_SZ, twelve, dirs, 1},                                  // the list grows past ten
+    };
+    for (Row &r : rows) {
+        INFO(r.value);
+        appPaths.Set(r.type, r.type == REG_SZ ? r.value + '\0' : r.value);
+        ResetProbe();
+        ProbeSystem();
+        std::vector<string> got;
+        for (char **dir = g_appPathDirs; dir && *dir; dir++)
+            got.push_back(*dir);
+        CHECK(got == r.list);
+        CHECK(g_ie4Installed == r.ie4);
+    }
+}
+
+TEST_CASE("DirectShow is a server file named exactly so, read once, from a key that may be changed")
+{
+    struct Row { string server; int locked, installed; } rows[] = {
+        {Fixture("ds_exact.dll"), 0, 1},
+        {Fixture("ds_lower.dll"), 0, 0},
+        {Fixture("ds_blank.dll"), 0, 0},
+        {Fixture("ds_german.dll"), 0, 0},
+        {Fixture("ffff.dll"), 0, 0},
+        {Fixture("over200.dll"), 0, 0},
+        {string(260, 'x'), 0, 0},           // 260 bytes, no terminator
+        {Fixture("ds_exact.dll"), 1, 0},    // a key the user may not change is missing
+    };
+    for (const Row &r : rows) {
+        INFO(r.server, r.locked);
+        TestKey key(HKEY_CLASSES_ROOT, DSHOW_SERVER);
+        key.Set(r.server.size() == 260 ? REG_BINARY : REG_SZ, r.server);
+        if (r.locked)
+            key.Lock();
+        ResetProbe();
+        ProbeSystem();
+        CHECK(g_directShowInstalled == r.installed);
+        // The probe runs once: what changes later is not seen.
+        if (!r.locked) {
+            key.Set(REG_SZ, Fixture(r.installed ? "ds_lower.dll" : "ds_exact.dll"));
+            ProbeSystem();
+            CHECK(g_directShowInstalled == r.installed);
+        }
+    }
+}
+
+TEST_CASE("planning keeps newer or versioned installed files and blocks their dependents")
+{
+    Scratch sys("sys"), medium("medium");
+    SetCurrentDirectoryA(medium.path.c_str());
+    PointSystemDirs(sys.path, sys.path);
+    struct Row { const char *installed, *offered; int ie4; const char *codecReason; int helpInstalled; } rows[] = {
+        {NULL, "v1.dll", 1, NULL, 1},
+        {"v2.dll", "v1.dll", 1, REASON_NEWER_INSTALLED, 0},
+        {"v1.dll", "v2.dll", 1, NULL, 1},               // product versions decide, not file versions
+        {"v1.dll", "", 1, REASON_NEWER_INSTALLED, 0},   // an empty copy on a damaged medium
+        {"nover.dll", "v1.dll", 1, NULL, 1},
+        {"v1.dll", "v1.dll", 0, NULL, 1},
+    };
+    for (const Row &r : rows) {
+        INFO(r.installed, " <- ", r.offered);
+        SetupComponent table[] = {
+            {"codec.dll", "codec", NULL, COMP_CHECK_VERSION | COMP_COPY | COMP_BLOCKS_DEPENDENTS, NULL},
+            {"help.hlp", NULL, NULL, COMP_COPY | COMP_HELP_DIR | COMP_NEEDS_PARENT, &table[0]},
+            {"filter.ax", "filter", NULL, COMP_NEEDS_IE4_OR_DSHOW | COMP_NEEDS_WININET, NULL},
+            {NULL, NULL, NULL, 0, NULL},
+        };
+        DeleteFileA((sys / "codec.dll").c_str());
+        if (r.installed)
+            CopyFileA(Fixture(r.installed).c_str(), (sys / "codec.dll").c_str(), FALSE);
+        if (*r.offered)
+            CopyFileA(Fixture(r.offered).c_str(), (medium / "codec.dll").c_str(), FALSE);
+        else
+            WriteBytes(medium / "codec.dll", "");
+        g_ie4Installed = r.ie4;
+        g_directShowInstalled = 0;
+        PlanTable(table);
+        CHECK(table[0].reason == r.codecReason);
+        CHECK((skipList[0] == &table[0]) == (r.codecReason != NULL));
+        int helpListed = 0;
+        for (SetupComponent **row = installList; *row; row++)
+            helpListed |= *row == &table[1];
+        CHECK(helpListed == r.helpInstalled);
+        // The filter's prerequisites; wininet comes from the system directory.
+        CHECK(table[2].reason == (r.ie4 ? NULL : REASON_NO_IE4_OR_DSHOW));
+    }
+    SetCurrentDirectoryA("C:\\");
+}
+
+TEST_CASE("without wininet the filter is skipped")
+{
+    SetupComponent table[] = {{"filter.ax", "filter", NULL, COMP_NEEDS_WININET, NULL}, {NULL, NULL, NULL, 0, NULL}};
+    g_probeDone = 1;
+    PlanTable(table);
+    CHECK(table[0].reason == (GetEnvironmentVariableA("ORVID_NO_WININET", NULL, 0) ? REASON_NO_WININET : NULL));
+}
+
+// One component installed into a scratch system directory from a scratch medium.
+struct InstallRow {
+    const char *arrangement;    // what the case sets up, see below
+    DWORD flags;
+    DWORD code;
+    const char *reason;
+    int blocked;
+};
+
+TEST_CASE("installing one component: copy, registration, paths that do not fit")
+{
+    Scratch sys("sys"), medium("medium");
+    SetCurrentDirectoryA(medium.path.c_str());
+    const DWORD copy = COMP_COPY | COMP_BLOCKS_DEPENDENTS;
+    InstallRow rows[] = {
+        {"ok", copy, 0, NULL, 0},
+        {"no source", copy, ERROR_FILE_NOT_FOUND, REASON_COPY_FAILED, 1},
+        {"target is a folder", copy, ERROR_ACCESS_DENIED, REASON_COPY_FAILED, 1},
+        {"long system directory", copy, ERROR_FILENAME_EXCED_RANGE, REASON_COPY_FAILED, 1},
+        {"RegSvr32.exe is a folder", copy | COMP_REGISTER, ERROR_FILE_NOT_FOUND, REASON_REGISTER_FAILED, 1},
+        {"no RegSvr32.exe", copy | COMP_REGISTER, ERROR_FILE_NOT_FOUND, REASON_REGISTER_FAILED, 1},
+    };
+    for (const InstallRow &r : rows) {
+        INFO(r.arrangement);
+        string arrangement = r.arrangement, longDir = sys.path + "\\" + string(240, 'd');
+        PointSystemDirs(arrangement == "long system directory" ? longDir : sys.path, sys.path);
+        DeleteFileA((sys / "codec.dll").c_str());
+        RemoveDirectoryA((sys / "codec.dll").c_str());
+        RemoveDirectoryA((medium / "RegSvr32.exe").c_str());
+        WriteBytes(medium / "codec.dll", "codec bytes");
+        WriteBytes(medium / "help.hlp", "help bytes");
+        if (arrangement == "no source")
+            DeleteFileA((medium / "codec.dll").c_str());
+        if (arrangement == "target is a folder")
+            CreateDirectoryA((sys / "codec.dll").c_str(), NULL);
+        if (arrangement == "RegSvr32.exe is a folder")
+            CreateDirectoryA((medium / "RegSvr32.exe").c_str(), NULL);
+
+        SetupComponent codec = {"codec.dll", "codec", NULL, r.flags, NULL};
+        SetupComponent help = {"help.hlp", NULL, NULL, COMP_COPY | COMP_NEEDS_PARENT, &codec};
+        SetLastError(0xdeadbeef);
+        CHECK(InstallComponent(&codec) == r.code);
+        CHECK(codec.reason == r.reason);
+        CHECK(!!(codec.flags & COMP_BLOCKED) == r.blocked);
+        // A blocked codec's help file is passed over, and that counts as done.
+        CHECK(InstallComponent(&help) == 0);
+        CHECK(Exists(sys / "help.hlp") == !r.blocked);
+        DeleteFileA((sys / "help.hlp").c_str());
+        if (r.code == 0 || r.reason == REASON_REGISTER_FAILED)
+            CHECK(ReadBytes(sys / "codec.dll") == "codec bytes");
+        CHECK(!Exists(longDir));
+    }
+    SetCurrentDirectoryA("C:\\");
+}
+
+static const char NT_DRIVERS[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Drivers32";
+static const char NT_DESCRIPTIONS[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\drivers.desc";
+static const char ICM_KEY[] = "System\\CurrentControlSet\\control\\MediaResources\\icm\\vidc.YVU9";
+
+static string SystemIniDriver()
+{
+    char line[MAX_PATH];
+    GetPrivateProfileStringA("drivers32", "VIDC.YVU9", "", line, sizeof(line), "system.ini");
+    return line;
+}
+
+// Entries written before a refused one stay written; the component fails.
+TEST_CASE("video driver entries that cannot all be written")
+{
+    Scratch sys("sys"), medium("medium");
+    SetCurrentDirectoryA(medium.path.c_str());
+    PointSystemDirs(sys.path, sys.path);
+    string target = sys / "yvu9.dll";
+    WriteBytes(target, "driver");
+    const bool win95 = (GetVersion() & 0x80000000) != 0;
+    INFO((win95 ? "Windows 95 family" : "Windows NT"));
+    SetupComponent driver = {"yvu9.dll", "YVU9", NULL, COMP_YVU9_DRIVER, NULL};
+    if (!win95) {
+        TestKey drivers(HKEY_LOCAL_MACHINE, NT_DRIVERS, "vidc.yvu9");
+        TestKey locked(HKEY_LOCAL_MACHINE, NT_DESCRIPTIONS);
+        locked.Lock();
+        CHECK(InstallComponent(&driver) == ERROR_ACCESS_DENIED);
+        CHECK(driver.reason == REASON_REGISTRY_FAILED);
+        CHECK(ReadValue(HKEY_LOCAL_MACHINE, NT_DRIVERS, "vidc.yvu9") == target);
+    } else {
+        // system.ini held open by another program: nothing is written. (The
+        // registry of this family knows no rights that could refuse a write.)
+        string before = SystemIniDriver();
+        HANDLE held = CreateFileA("C:\\windows\\system.ini", GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+        REQUIRE(held != INVALID_HANDLE_VALUE);
+        TestKey icm(HKEY_LOCAL_MACHINE, ICM_KEY, "Driver");
+        CHECK(InstallComponent(&driver) != 0);
+        CloseHandle(held);
+        CHECK(ReadValue(HKEY_LOCAL_MACHINE, ICM_KEY, "Driver") == "");
+        CHECK(SystemIniDriver() == before);
+    }
+    SetCurrentDirectoryA("C:\\");
+}

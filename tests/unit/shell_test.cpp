@@ -1,0 +1,141 @@
+// Tables of the pages and the setup shell: failure text, release notes, the
+// labels as the user sees them, the install directory page.
+#include "unit.h"
+#include "base/files.h"
+#include "setup/setup.h"
+#include "ui/pages.h"
+
+TEST_CASE("the failure text: the system's words, else the code; cut to its buffer, terminated")
+{
+    SetupComponent named = {"codec.dll", "Codec", NULL, 0, NULL}, unnamed = {"codec.dll", NULL, NULL, 0, NULL};
+    char full[512], text[512];
+    FormatFailureText(full, sizeof(full), &named, ERROR_FILE_NOT_FOUND);
+    CHECK(string(full).find("Codec") != string::npos);
+    CHECK(string(full).find("File not found.") != string::npos);
+    FormatFailureText(text, sizeof(text), &unnamed, ERROR_FILE_NOT_FOUND);
+    CHECK(string(text).find("codec.dll") != string::npos);
+    FormatFailureText(text, sizeof(text), &named, 0x2000FFFF);
+    CHECK(string(text).substr(string(text).size() - 22) == "Error code 0x2000FFFF.");
+    for (size_t size : {1u, 20u, 70u}) {
+        memset(text, '#', sizeof(text));
+        FormatFailureText(text, size, &named, ERROR_FILE_NOT_FOUND);
+        CHECK(string(text) == string(full).substr(0, size - 1));
+        CHECK(text[size] == '#');
+    }
+}
+
+// The viewer stand-in is associated with .htm (or .htm has no way to be
+// opened) and .txt for one case.
+struct Viewer {
+    string log;
+    HANDLE opened;
+    TestKey htm, txt;
+    Viewer(const string &log, bool htmOpens)
+        : log(log), opened(CreateEventA(NULL, FALSE, FALSE, "OrvidViewerOpened")),
+          htm(HKEY_CLASSES_ROOT, ".htm"), txt(HKEY_CLASSES_ROOT, ".txt")
+    {
+        string command = "\"" ORVID_VIEWER "\" \"%1\"";
+        htm.Set(REG_SZ, string("OrvidUnit.htm") + '\0');
+        txt.Set(REG_SZ, string("OrvidUnit.txt") + '\0');
+        RegSetValueA(HKEY_CLASSES_ROOT, "OrvidUnit.txt\\shell\\open\\command", REG_SZ, command.c_str(), 0);
+        RegSetValueA(HKEY_CLASSES_ROOT, htmOpens ? "OrvidUnit.htm\\shell\\open\\command" : "OrvidUnit.htm",
+                     REG_SZ, htmOpens ? command.c_str() : "no way to open", 0);
+        SetEnvironmentVariableA("ORVID_VIEWER_LOG", log.c_str());
+    }
+    ~Viewer()
+    {
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, "OrvidUnit.htm");
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, "OrvidUnit.txt");
+        CloseHandle(opened);
+    }
+    // What the viewer was started for, once it has said so.
+    string Opened() { return WaitForSingleObject(opened, 20000) == WAIT_OBJECT_0 ? ReadBytes(log) : ""; }
+};
+
+TEST_CASE("release notes: the first that copies and opens, copied into a folder of the setup's own")
+{
+    struct Row { const char *medium; bool htmOpens; const char *planted, *opened, *copies; } rows[] = {
+        {"htm txt", true, "", "OrvidNotes1\\release.htm", "htm"},
+        {"txt", true, "", "OrvidNotes1\\release.txt", "txt"},
+        {"htm txt", false, "", "OrvidNotes1\\release.txt", "htm txt"},
+        {"", true, "", "", ""},
+        // A name already taken in the temporary directory is passed by.
+        {"htm", true, "OrvidNotes1", "OrvidNotes2\\release.htm", "htm"},
+    };
+    for (const Row &r : rows) {
+        INFO(r.medium, " ", r.htmOpens, " ", r.planted);
+        Scratch medium("medium"), temp("temp"), logs("logs");
+        Viewer viewer(logs / "viewer.log", r.htmOpens);
+        SetEnvironmentVariableA("TMP", temp.path.c_str());
+        SetCurrentDirectoryA(medium.path.c_str());
+        for (const char *kind : {"htm", "txt"})
+            if (strstr(r.medium, kind))
+                WriteBytes(medium / (string("release.") + kind), string("notes ") + kind);
+        if (*r.planted)
+            WriteBytes(temp / r.planted, "planted");
+        ShowReleaseNotes();
+        string folder = temp / (*r.planted ? "OrvidNotes2" : "OrvidNotes1");
+        for (const char *kind : {"htm", "txt"})
+            CHECK(ReadBytes(folder + "\\release." + kind) == (strstr(r.copies, kind) ? string("notes ") + kind : ""));
+        if (*r.opened)
+            CHECK(viewer.Opened() == "\"" ORVID_VIEWER "\" \"" + temp / r.opened + "\"");
+        if (*r.planted)
+            CHECK(ReadBytes(temp / r.planted) == "planted");
+        SetCurrentDirectoryA("C:\\");
+    }
+}
+
+static HWND FindLabel(HWND page, const char *text)
+{
+    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char label[256];
+        GetWindowTextA(child, label, sizeof(label));
+        if (string(label) == text)
+            return child;
+    }
+    return NULL;
+}
+
+TEST_CASE("each label's text fits its control in the dialog's font")
+{
+    ComponentListDialog list(GetModuleHandleA(NULL), IDD_COMPONENTS, NULL);
+    DirectoryDialog directory(GetModuleHandleA(NULL), IDD_DIRECTORY, NULL);
+    REQUIRE(list.Create());
+    REQUIRE(directory.Create());
+    struct Row { HWND page; const char *text; } rows[] = {
+        {list.hwnd, "Setup will install the following components:"},
+        {directory.hwnd, "Specify directory to install the Flowcaster Publisher"},
+    };
+    for (const Row &r : rows) {
+        INFO(r.text);
+        HWND label = FindLabel(r.page, r.text);
+        REQUIRE(label);
+        HDC dc = GetDC(label);
+        SelectObject(dc, (HFONT)SendMessageA(label, WM_GETFONT, 0, 0));
+        SIZE extent;
+        GetTextExtentPoint32A(dc, r.text, lstrlenA(r.text), &extent);
+        ReleaseDC(label, dc);
+        RECT client;
+        GetClientRect(label, &client);
+        CHECK(extent.cx <= client.right);
+    }
+}
+
+TEST_CASE("the install directory page hands on no path cut to fit")
+{
+    Scratch s("directory");
+    struct Row { string typed; int handedOn; } rows[] = {
+        {s / "Publisher", 1},
+        {s / string(300, 'p'), 0},      // refused as a directory that cannot be created
+    };
+    for (const Row &r : rows) {
+        DirectoryDialog page(GetModuleHandleA(NULL), IDD_DIRECTORY, NULL);
+        REQUIRE(page.Create());
+        SetDlgItemTextA(page.hwnd, IDC_DIRECTORY_EDIT, r.typed.c_str());
+        SendMessageA(page.hwnd, WM_COMMAND, IDOK, 0);
+        char handed[MAX_PATH] = "#";
+        CHECK(page.GetDirectory(handed, sizeof(handed)) == r.handedOn);
+        CHECK(string(handed) == (r.handedOn ? r.typed : ""));
+        CHECK(Exists(r.typed) == !!r.handedOn);
+    }
+}

@@ -1,0 +1,48 @@
+// Arrangements shared by the unit tables: fixtures, scratch folders, registry
+// keys made for one case and removed after it, and a probe started afresh.
+#pragma once
+// The tests may use what later systems offer.
+#undef _WIN32_WINNT
+#define _WIN32_WINNT 0x0600
+#include <windows.h>
+#include <doctest.h>
+#include <string>
+#include "catalog/probe.h"
+
+using std::string;
+
+inline string Fixture(const char *name) { return string(ORVID_FIXTURE_DIR "\\") + name; }
+string ReadBytes(const string &path);
+void WriteBytes(const string &path, const string &bytes);
+bool Exists(const string &path);
+
+// A fresh folder below C:\orvid-unit, removed with all it holds afterwards.
+struct Scratch {
+    string path;
+    explicit Scratch(const string &name);
+    ~Scratch();
+    string operator/(const string &name) const { return path + "\\" + name; }
+};
+
+// A key that did not exist, created for one case and deleted afterwards; or,
+// when it existed, one value of it, put back as it was.
+struct TestKey {
+    HKEY root;
+    string key, value;
+    bool existed, hadValue;
+    DWORD type;
+    string saved;
+    TestKey(HKEY root, const string &key, const string &value = "");
+    ~TestKey();
+    void Set(DWORD type, const string &data);
+    // From now on everyone may read the key, and nobody may set its values.
+    void Lock();
+};
+string ReadValue(HKEY root, const string &key, const string &value);
+
+// The probe's results as a first call would find them; the probe itself
+// runs once per process.
+void ResetProbe();
+
+// The directories the installer and the planner use, pointed at a scratch folder.
+void PointSystemDirs(const string &system, const string &help);
