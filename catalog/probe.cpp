@@ -170,13 +170,14 @@ int QueryFileVersion(const char *fileName, FileVersion *version,
 
 int CompareVersions(const FileVersion *a, const FileVersion *b)
 {
-    if (a->major != b->major)
-        return (int)a->major - (int)b->major;
-    if (a->minor != b->minor)
-        return (int)a->minor - (int)b->minor;
-    if (a->build != b->build)
-        return (int)a->build - (int)b->build;
-    return (int)a->revision - (int)b->revision;
+    // The four parts, most significant first, as they lie in the record.
+    static_assert(sizeof(FileVersion) == 4 * sizeof(WORD), "four parts in a row");
+    const WORD *x = &a->major;
+    const WORD *y = &b->major;
+    for (int i = 0; i < 4; i++)
+        if (x[i] != y[i])
+            return (int)x[i] - (int)y[i];
+    return 0;
 }
 
 void AppendDir(char *dir, char ***list, int *count, int *capacity)

@@ -96,8 +96,8 @@ DWORD InstallComponent(SetupComponent *component)
 {
     ProbeSystem();
 
-    char source[MAX_PATH] = "";
-    char target[MAX_PATH] = "";
+    char source[MAX_PATH];
+    char target[MAX_PATH];
     int havePaths = component->fileName && BuildComponentPaths(source, target, component);
     DWORD pathError = havePaths ? 0 : LastErrorOr(ERROR_FILENAME_EXCED_RANGE);
     DWORD flags = component->flags;

@@ -9,17 +9,8 @@ const char SETUP_CLASS_NAME[] = "OrvidSetupClass";
 
 int RegisterSetupClass(HINSTANCE hInstance)
 {
-    WNDCLASSA windowClass;
-    windowClass.style = 0;
-    windowClass.lpfnWndProc = SetupWndProc;
-    windowClass.cbClsExtra = 0;
-    windowClass.cbWndExtra = 0;
-    windowClass.hInstance = hInstance;
-    windowClass.hIcon = NULL;
-    windowClass.hCursor = LoadCursorA(NULL, IDC_ARROW);
-    windowClass.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
-    windowClass.lpszMenuName = NULL;
-    windowClass.lpszClassName = SETUP_CLASS_NAME;
+    WNDCLASSA windowClass = {0, SetupWndProc, 0, 0, hInstance, NULL, LoadCursorA(NULL, IDC_ARROW),
+                             (HBRUSH)GetStockObject(WHITE_BRUSH), NULL, SETUP_CLASS_NAME};
     return RegisterClassA(&windowClass);
 }
 

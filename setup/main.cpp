@@ -5,27 +5,20 @@
 #include "base/syslib.h"
 #include "setup/setup.h"
 
-// The setup's files are named ".\..." throughout: the current directory must be
-// the folder that holds setup.exe, wherever it was started from.
-static int EnterSetupDirectory()
+static int RunProgram(HINSTANCE hInstance, int showCommand)
 {
+    // Before COM or any window can load a library by its bare name.
+    RestrictLibrarySearch();
+    // The setup's files are named ".\..." throughout: the current directory
+    // must be the folder that holds setup.exe, wherever it was started from.
     char path[MAX_PATH];
     DWORD n = GetModuleFileNameA(NULL, path, sizeof(path));
     if (n == 0 || n >= sizeof(path))
         return 0;
     while (n > 0 && path[n - 1] != '\\')
         n--;
-    if (n == 0)
-        return 0;
     path[n] = '\0';
-    return SetCurrentDirectoryA(path);
-}
-
-static int RunProgram(HINSTANCE hInstance, int showCommand)
-{
-    // Before COM or any window can load a library by its bare name.
-    RestrictLibrarySearch();
-    if (!EnterSetupDirectory())
+    if (n == 0 || !SetCurrentDirectoryA(path))
         return 0;
     // COM stays initialised until the process ends; the folder browser needs it.
     CoInitialize(NULL);
@@ -42,9 +35,20 @@ static int RunProgram(HINSTANCE hInstance, int showCommand)
     return 1;
 }
 
-extern "C" void WINAPI SetupEntry()
+extern "C" {
+UINT_PTR __stack_chk_guard = 0x2F7A9C31;
+}
+
+extern "C" __attribute__((noreturn)) void __stack_chk_fail()
+{
+    ExitProcess(3);
+}
+
+// Runs before any protected frame, so it may set the canary itself.
+extern "C" __attribute__((no_stack_protector)) void WINAPI SetupEntry()
 {
     STARTUPINFOA startup;
+    __stack_chk_guard ^= GetTickCount() ^ ((UINT_PTR)&startup << 8);
     startup.cb = sizeof(startup);
     GetStartupInfoA(&startup);
     RunProgram(GetModuleHandleA(NULL),

@@ -127,11 +127,10 @@ int DirectoryDialog::GetDirectory(char *output, size_t size)
 {
     if (hwnd)
         GetDlgItemTextA(hwnd, IDC_DIRECTORY_EDIT, directory, sizeof(directory));
-    if (!output)
+    if (!output || TextCopy(output, size, directory))
         return 1;
-    if (TextCopy(output, size, directory))
-        return 1;
-    TextCopy(output, size, "");
+    if (size)
+        output[0] = '\0';
     return 0;
 }
 
