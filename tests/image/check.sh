@@ -1,0 +1,41 @@
+#!/bin/bash
+# Checks the built setup.exe as Windows 95 and NT 4.0 would load it, and the
+# build's layering: check.sh SETUP_EXE ALLOWLIST SOURCE_DIR LIBRARY...
+exe=$1 allowlist=$2 source=$3
+shift 3
+objdump=i686-w64-mingw32-objdump
+status=0
+fail() { echo "$*"; status=1; }
+
+# Only allowed system functions: no C runtime, no version.dll, nothing newer.
+while read -r dll function; do
+    grep -qix "$dll $function" "$allowlist" || fail "import not allowed: $dll $function"
+done < <($objdump -p "$exe" | awk '/DLL Name:/ { dll = tolower($3) }
+    /^\t[0-9a-f]+\t +[0-9]+  [A-Za-z_]/ { print dll, $3 }')
+
+size=$(stat -c %s "$exe")
+[ "$size" -le 16384 ] || fail "setup.exe is $size bytes, over 16384"
+flags=$($objdump -p "$exe")
+for flag in DYNAMIC_BASE NX_COMPAT; do grep -q "^\s*$flag$" <<<"$flags" || fail "$flag not set"; done
+$objdump -h "$exe" | grep -q ' \.reloc ' || fail "no relocations"
+
+# The four dialog templates, and no other resource.
+resources=$(i686-w64-mingw32-windres -i "$exe" -O rc | grep -E '^\w+ [A-Z]+' |
+    grep -vE '^(STYLE|EXSTYLE|CAPTION|FONT|LANGUAGE|CLASS|MENU) ' | cut -d' ' -f1,2 | tr '\n' ' ')
+[ "$resources" = "101 DIALOG 102 DIALOG 103 DIALOG 104 DIALOG " ] || fail "resources: $resources"
+
+# Nothing would run a static constructor: there is no C runtime to call it.
+for lib in "$@"; do
+    $objdump -h "$lib" | grep -qE ' \.(ctors|init_array)' && fail "static constructor in $lib"
+done
+
+# Every include points down: base <- catalog <- install <- setup, base <- ui <- setup.
+declare -A allowed=([base]="base" [catalog]="base catalog" [install]="base catalog install"
+                    [ui]="base ui" [setup]="base catalog install ui setup")
+for layer in "${!allowed[@]}"; do
+    for included in $(grep -ho '#include "[a-z]*/' "$source/$layer"/*.h "$source/$layer"/*.cpp | cut -d'"' -f2 | tr -d /); do
+        [[ " ${allowed[$layer]} " == *" $included "* ]] || fail "$layer includes $included"
+    done
+done
+[ $status -eq 0 ] && echo "setup.exe: $size bytes, $(grep -vc '^#' "$allowlist") allowed imports, layers in order"
+exit $status
