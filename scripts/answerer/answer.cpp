@@ -1,13 +1,12 @@
 // answer.exe SETUP [DIRECTORY]
 //
-// Runs SETUP (a Windows path) with DIRECTORY, by default SETUP's own folder,
-// as its current directory; the hooks in answerhook.dll beside this program
-// answer its pages from inside its thread, as the environment says (see
-// hook.cpp). Once the setup and every process it started (RegSvr32.exe, the
-// release-notes viewer) have ended, appends "exit code N" to ANSWER_LOG.
+// Runs SETUP (a Windows path) in DIRECTORY, by default SETUP's own folder,
+// with the hooks of answerhook.dll in its thread, which answer its pages as
+// the environment says (see hook.cpp). Once the setup and every process it
+// started (RegSvr32.exe, the release-notes viewer) have ended, appends
+// "exit code N" to ANSWER_LOG.
 #include <windows.h>
 #include <stdio.h>
-#include <string.h>
 
 // Only turns a hang into a failure.
 static const DWORD DEADLINE_MS = 120000;
@@ -20,43 +19,36 @@ static int Fail(const char *what)
 
 int main(int argc, char **argv)
 {
-    char setup[MAX_PATH], folder[MAX_PATH], hookPath[MAX_PATH], command[MAX_PATH + 2];
-    char *name = NULL, *self = NULL;
-    if (argc < 2 || argc > 3) {
-        fprintf(stderr, "usage: answer SETUP [DIRECTORY]\n");
-        return 2;
-    }
-    if (!GetFullPathNameA(argv[1], MAX_PATH, setup, &name) || !name
-        || !GetModuleFileNameA(NULL, hookPath, MAX_PATH) || !(self = strrchr(hookPath, '\\')))
-        return Fail("bad path");
+    char setup[MAX_PATH], folder[MAX_PATH], command[MAX_PATH + 2], log[MAX_PATH];
+    char *name = NULL;
+    if (argc < 2 || argc > 3 || !GetFullPathNameA(argv[1], MAX_PATH, setup, &name) || !name)
+        return Fail("usage: answer SETUP [DIRECTORY]");
     lstrcpynA(folder, argc == 3 ? argv[2] : setup, argc == 3 ? MAX_PATH : (int)(name - setup) + 1);
-    lstrcpynA(self + 1, "answerhook.dll", MAX_PATH - (int)(self + 1 - hookPath));
     snprintf(command, sizeof(command), "\"%s\"", setup);
 
-    HMODULE hookModule = LoadLibraryA(hookPath);
-    HOOKPROC cbt = hookModule ? (HOOKPROC)(void *)GetProcAddress(hookModule, "CbtHook") : NULL;
-    HOOKPROC show = hookModule ? (HOOKPROC)(void *)GetProcAddress(hookModule, "ShowHook") : NULL;
-    // Every process that the setup starts joins its job; the job's port tells
-    // when the last of them has ended.
+    HMODULE hooks = LoadLibraryA("answerhook.dll");
+    HOOKPROC cbt = hooks ? (HOOKPROC)(void *)GetProcAddress(hooks, "CbtHook") : NULL;
+    HOOKPROC show = hooks ? (HOOKPROC)(void *)GetProcAddress(hooks, "ShowHook") : NULL;
+    // The processes that the setup starts join its job, whose port tells when
+    // the last of them has ended.
     HANDLE job = CreateJobObjectA(NULL, NULL);
     HANDLE port = CreateIoCompletionPort(INVALID_HANDLE_VALUE, NULL, 0, 1);
     JOBOBJECT_ASSOCIATE_COMPLETION_PORT link = {job, port};
     if (!cbt || !show || !job || !port
         || !SetInformationJobObject(job, JobObjectAssociateCompletionPortInformation, &link, sizeof(link)))
-        return Fail("no hook or job");
+        return Fail("no hooks or no job");
     // Whatever starts the prefix's desktop process, it is not the setup's job.
     GetDesktopWindow();
 
     STARTUPINFOA startup = {sizeof(startup)};
     PROCESS_INFORMATION process;
-    if (!CreateProcessA(setup, command, NULL, NULL, FALSE, CREATE_SUSPENDED, NULL, folder, &startup,
-                        &process))
+    if (!CreateProcessA(setup, command, NULL, NULL, FALSE, CREATE_SUSPENDED, NULL, folder, &startup, &process))
         return Fail("cannot start the setup");
     if (!AssignProcessToJobObject(job, process.hProcess)
-        || !SetWindowsHookExA(WH_CBT, cbt, hookModule, process.dwThreadId)
-        || !SetWindowsHookExA(WH_CALLWNDPROC, show, hookModule, process.dwThreadId)) {
+        || !SetWindowsHookExA(WH_CBT, cbt, hooks, process.dwThreadId)
+        || !SetWindowsHookExA(WH_CALLWNDPROC, show, hooks, process.dwThreadId)) {
         TerminateProcess(process.hProcess, 255);
-        return Fail("cannot watch the setup");
+        return Fail("cannot hook the setup");
     }
     ResumeThread(process.hThread);
 
@@ -72,8 +64,7 @@ int main(int argc, char **argv)
         }
     }
     GetExitCodeProcess(process.hProcess, &exitCode);
-    char log[MAX_PATH];
-    FILE *out = GetEnvironmentVariableA("ANSWER_LOG", log, sizeof(log)) ? fopen(log, "ab") : NULL;
+    FILE *out = GetEnvironmentVariableA("ANSWER_LOG", log, MAX_PATH) ? fopen(log, "ab") : NULL;
     if (!out)
         return Fail("cannot write ANSWER_LOG");
     fprintf(out, "exit code %lu\n", exitCode);
