@@ -73,18 +73,22 @@ for file in ovcodec.dll ovflow.ax ovswift.dll ovswiftx.dll ovyvu9.dll ovaudio.ax
         printf '  %-36s not installed\n' "C:\\windows\\$dir\\$file"
     fi
 done
-# query KEY [reg options]: the key's values, or that there is none. (Wine's reg
-# writes them in the OEM code page: a letter that it lacks shows as its nearest.)
-query() { local out; out="$(wine reg query "$@" </dev/null 2>&1)" && echo "${out//$'\r'/}" | grep . || echo "$1: none"; }
+# query KEY [PATTERN]: the key and its subkeys as reg exports them (reg query
+# would print in the OEM code page, which lacks the registered sign), or that
+# there is none; with PATTERN, only the values that match it.
+query() {
+    wine reg export "$1" "$DEMO/query.reg" /y </dev/null >/dev/null 2>&1 || { echo "$1: none"; return; }
+    iconv -f UTF-16 -t UTF-8 "$DEMO/query.reg" | tr -d '\r' | grep -v '^Windows Registry\|^$' | grep -i "^\[\|${2:-.}"
+}
 echo "==== Registry values of the video driver"
-query 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Drivers32' /v vidc.yvu9
+query 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Drivers32' vidc.yvu9
 query 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\drivers.desc'
 query 'HKLM\System\CurrentControlSet\control\MediaResources\icm\vidc.YVU9'
 echo "==== system.ini"
 grep -i '^VIDC\.YVU9=' "$WINEPREFIX/drive_c/windows/system.ini" \
     || echo "  no driver line (Windows NT keeps the video driver in the registry only)"
 echo "==== Registrations by RegSvr32.exe"
-query 'HKLM\SOFTWARE\Kalor\Orvid\5.0\Registered' /s
+query 'HKLM\SOFTWARE\Kalor\Orvid\5.0\Registered'
 
 if [ -n "$XVFB_PID" ]; then
     for bmp in "$SHOTS"/*.bmp; do convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"; done

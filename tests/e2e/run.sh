@@ -14,7 +14,8 @@ P="$WORK/prefix"
 M="$WORK/medium"
 SYS="$P/drive_c/windows/system32"
 TOOLS="$BUILD/scripts/answerer"
-FIXTURES="$BUILD/tests/e2e"
+FIXTURES="$BUILD/fixtures"
+MARKER="$BUILD/tests/e2e/marker.dll"
 DLLS="ovcodec.dll ovflow.ax ovswift.dll ovswiftx.dll ovyvu9.dll ovaudio.ax"
 HELP_FILES="orvid.cnt orvid.hlp ovview.bmp"
 MARKED="wininet uxtheme dwmapi cryptbase msimg32 userenv comctl32"
@@ -64,7 +65,7 @@ newer_codec) cp "$FIXTURES/codec_newer.dll" "$SYS/ovcodec.dll" && cp "$SYS/ovcod
 no_regsvr32) rm "$M/RegSvr32.exe" ;;
 hostile)
     # Libraries on the medium under system names, preferred by Wine to its own.
-    for name in $MARKED; do cp "$FIXTURES/marker.dll" "$M/$name.dll"; done
+    for name in $MARKED; do cp "$MARKER" "$M/$name.dll"; done
     OVERRIDES+=";${MARKED// /,}=n,b"
     # Another current directory, with decoys of the medium's files.
     SETUP_DIR="$WORK/decoy"
@@ -77,9 +78,7 @@ hostile)
     echo victim >"$WORK/victim"
     ln -s "$WORK/victim" "$TEMP_DIR/release.htm"
     # A DirectShow server whose version block claims 0xFFFF bytes.
-    cp "$FIXTURES/dshow_server.dll" "$P/drive_c/dshow.dll"
-    at=$(grep -obUaP 'V\x00S\x00_\x00V\x00E\x00R\x00S\x00I\x00O\x00N' "$P/drive_c/dshow.dll" | head -1 | cut -d: -f1)
-    printf '\377\377' | dd of="$P/drive_c/dshow.dll" bs=1 seek=$((at - 6)) conv=notrunc status=none
+    cp "$FIXTURES/ffff.dll" "$P/drive_c/dshow.dll"
     reg system.reg 'Software\Classes\CLSID\{05589FA1-C356-11CE-BF01-00AA0055595A}\InprocServer32' @ 'C:\dshow.dll'
     ;;
 esac

@@ -24,32 +24,36 @@ TEST_CASE("the failure text: the system's words, else the code; cut to its buffe
     }
 }
 
-// The viewer stand-in is associated with .htm (or .htm has no way to be
-// opened) and .txt for one case.
+// The recording stand-in, as viewer.exe in a folder of its own, is associated
+// with .htm (or .htm has no way to be opened) and .txt for one case.
 struct Viewer {
     string log;
-    HANDLE opened;
+    HANDLE wrote;
     TestKey htm, txt;
-    Viewer(const string &log, bool htmOpens)
-        : log(log), opened(CreateEventA(NULL, FALSE, FALSE, "OrvidViewerOpened")),
+    Viewer(const Scratch &folder, bool htmOpens)
+        : log(folder / "viewer.log"), wrote(CreateEventA(NULL, FALSE, FALSE, "AnswererRecorderWrote")),
           htm(HKEY_CLASSES_ROOT, ".htm"), txt(HKEY_CLASSES_ROOT, ".txt")
     {
-        string command = "\"" ORVID_VIEWER "\" \"%1\"";
+        REQUIRE(CopyFileA(ORVID_RECORDER, (folder / "viewer.exe").c_str(), FALSE));
+        string command = "\"" + folder / "viewer.exe" + "\" \"%1\"";
         htm.Set(REG_SZ, string("OrvidUnit.htm") + '\0');
         txt.Set(REG_SZ, string("OrvidUnit.txt") + '\0');
         RegSetValueA(HKEY_CLASSES_ROOT, "OrvidUnit.txt\\shell\\open\\command", REG_SZ, command.c_str(), 0);
         RegSetValueA(HKEY_CLASSES_ROOT, htmOpens ? "OrvidUnit.htm\\shell\\open\\command" : "OrvidUnit.htm",
                      REG_SZ, htmOpens ? command.c_str() : "no way to open", 0);
-        SetEnvironmentVariableA("ORVID_VIEWER_LOG", log.c_str());
     }
     ~Viewer()
     {
         RegDeleteTreeA(HKEY_CLASSES_ROOT, "OrvidUnit.htm");
         RegDeleteTreeA(HKEY_CLASSES_ROOT, "OrvidUnit.txt");
-        CloseHandle(opened);
+        CloseHandle(wrote);
     }
-    // What the viewer was started for, once it has said so.
-    string Opened() { return WaitForSingleObject(opened, 20000) == WAIT_OBJECT_0 ? ReadBytes(log) : ""; }
+    // What the viewer was started for ("current directory, tab, arguments"), once it has said so.
+    string Opened()
+    {
+        string line = WaitForSingleObject(wrote, 20000) == WAIT_OBJECT_0 ? ReadBytes(log) : "";
+        return line.substr(line.find('\t') + 1);
+    }
 };
 
 TEST_CASE("release notes: the first that copies and opens, copied into a folder of the setup's own")
@@ -65,7 +69,7 @@ TEST_CASE("release notes: the first that copies and opens, copied into a folder 
     for (const Row &r : rows) {
         INFO(r.medium, " ", r.htmOpens, " ", r.planted);
         Scratch medium("medium"), temp("temp"), logs("logs");
-        Viewer viewer(logs / "viewer.log", r.htmOpens);
+        Viewer viewer(logs, r.htmOpens);
         SetEnvironmentVariableA("TMP", temp.path.c_str());
         SetCurrentDirectoryA(medium.path.c_str());
         for (const char *kind : {"htm", "txt"})
@@ -78,7 +82,7 @@ TEST_CASE("release notes: the first that copies and opens, copied into a folder 
         for (const char *kind : {"htm", "txt"})
             CHECK(ReadBytes(folder + "\\release." + kind) == (strstr(r.copies, kind) ? string("notes ") + kind : ""));
         if (*r.opened)
-            CHECK(viewer.Opened() == "\"" ORVID_VIEWER "\" \"" + temp / r.opened + "\"");
+            CHECK(viewer.Opened() == "\"" + temp / r.opened + "\"\n");
         if (*r.planted)
             CHECK(ReadBytes(temp / r.planted) == "planted");
         SetCurrentDirectoryA("C:\\");
