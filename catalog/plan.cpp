@@ -1,6 +1,7 @@
 // Planning: which components are shown, installed and skipped, and why.
 #include "catalog/plan.h"
 
+#include "base/files.h"
 #include "base/syslib.h"
 #include "base/text.h"
 #include "catalog/probe.h"
@@ -48,8 +49,9 @@ static int WininetLoads()
 }
 
 // 1 when the installed file must be kept: it carries a newer product version
-// than the setup directory's copy, or a version where that copy has none (a
-// damaged medium must not replace a working file). No installed version never skips.
+// than the setup directory's copy, or a version where that copy, present, has
+// none (a damaged medium must not replace a working file). No installed
+// version never skips; a missing copy is left to fail as it is copied.
 static int InstalledIsNewer(const SetupComponent *component)
 {
     char source[MAX_PATH];
@@ -61,7 +63,7 @@ static int InstalledIsNewer(const SetupComponent *component)
     if (!QueryFileVersion(target, &installed, NULL, NULL))
         return 0;
     if (!QueryFileVersion(source, &offered, NULL, NULL))
-        return 1;
+        return IsFile(source);
     return CompareVersions(&offered, &installed) < 0;
 }
 

@@ -134,9 +134,9 @@ int QueryFileVersion(const char *fileName, FileVersion *version,
     // half takes the ANSI copies of the texts, at offsets that the block's own
     // length gives. A block claiming more than was read would send those
     // reads and copies past the buffer.
-    DWORD blockLength = *(const WORD *)g_versionInfo;
-    if (size < 4 || blockLength > (size - 4) / 2)
+    if (size < 4 || *(const WORD *)g_versionInfo > (size - 4) / 2)
         return 0;
+    DWORD blockLength = *(const WORD *)g_versionInfo;
 
     if (version) {
         VS_FIXEDFILEINFO *info = NULL;

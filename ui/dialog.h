@@ -34,5 +34,5 @@ extern const char SETUP_TITLE[];
 
 INT_PTR CALLBACK SetupDialogProc(HWND hwndDlg, UINT message, WPARAM wParam, LPARAM lParam);
 
-// "Are you sure you want to cancel setup?"; 1 for Yes.
+// Asks whether to cancel the setup; 1 for Yes.
 int ConfirmCancel(HWND owner);

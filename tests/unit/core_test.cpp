@@ -141,6 +141,7 @@ TEST_CASE("planning keeps newer or versioned installed files and blocks their de
         {"v2.dll", "v1.dll", 1, REASON_NEWER_INSTALLED, 0},
         {"v1.dll", "v2.dll", 1, NULL, 1},               // product versions decide, not file versions
         {"v1.dll", "", 1, REASON_NEWER_INSTALLED, 0},   // an empty copy on a damaged medium
+        {"v1.dll", NULL, 1, NULL, 1},                   // no copy: left to fail as it is copied
         {"nover.dll", "v1.dll", 1, NULL, 1},
         {"v1.dll", "v1.dll", 0, NULL, 1},
     };
@@ -155,9 +156,10 @@ TEST_CASE("planning keeps newer or versioned installed files and blocks their de
         DeleteFileA((sys / "codec.dll").c_str());
         if (r.installed)
             CopyFileA(Fixture(r.installed).c_str(), (sys / "codec.dll").c_str(), FALSE);
-        if (*r.offered)
+        DeleteFileA((medium / "codec.dll").c_str());
+        if (r.offered && *r.offered)
             CopyFileA(Fixture(r.offered).c_str(), (medium / "codec.dll").c_str(), FALSE);
-        else
+        else if (r.offered)
             WriteBytes(medium / "codec.dll", "");
         g_ie4Installed = r.ie4;
         g_directShowInstalled = 0;
