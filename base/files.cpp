@@ -2,12 +2,16 @@
 #include "base/files.h"
 #include "base/text.h"
 
-int IsDirectory(char *path)
+void TrimSeparators(char *path)
 {
     int len = lstrlenA(path);
     while (len > 0 && (path[len - 1] == '\\' || path[len - 1] == '/'))
         path[--len] = '\0';
-    if (len == 0)
+}
+
+int IsDirectory(const char *path)
+{
+    if (!path[0])
         return 0;
     DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);

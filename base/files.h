@@ -2,8 +2,11 @@
 #pragma once
 #include <windows.h>
 
-// Trims trailing '\' and '/' from the caller's text before asking.
-int IsDirectory(char *path);
+// 1 when the path names an existing folder; an empty path names none.
+int IsDirectory(const char *path);
+
+// Cuts trailing '\' and '/' off the text.
+void TrimSeparators(char *path);
 
 // 1 when the path names an existing file: not a folder, not missing.
 int IsFile(const char *path);

@@ -24,6 +24,8 @@ SetupComponent g_componentTable[] = {
     { NULL, NULL, NULL, 0, NULL }
 };
 
+// A row added without its name, or a name without its row, does not build:
+// the lists of planning are sized from the names.
 static_assert(sizeof(g_componentTable) / sizeof(g_componentTable[0]) == COMPONENT_ROWS + 1,
               "the row names follow the table");
 

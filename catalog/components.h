@@ -9,22 +9,20 @@
 #define COMP_HELP_DIR           0x010   // goes to the help directory
 #define COMP_BLOCKS_DEPENDENTS  0x020   // a skip as older or a failed copy/registration blocks dependents
 #define COMP_NEEDS_PARENT       0x040   // not installed while parent is blocked
-#define COMP_NEEDS_IE4_OR_DSHOW 0x080
-#define COMP_NEEDS_WININET      0x100
+#define COMP_NEEDS_IE4_OR_DSHOW 0x080   // skipped unless Internet Explorer 4 or DirectShow is found
+#define COMP_NEEDS_WININET      0x100   // skipped unless wininet.dll loads
+// 0x200 and 0x400 mean nothing: the driver bit keeps the value it always had.
 #define COMP_YVU9_DRIVER        0x800   // write the YVU9 video-driver entries
 
 struct SetupComponent {
     const char *fileName;       // bare file name; null in a display-only row
     const char *displayName;    // null for rows never shown by name
-    const char *reason;         // why skipped or failed; set at run time
+    const char *reason;         // why skipped or failed; set at run time, points at a static text
     DWORD flags;
     SetupComponent *parent;     // read only with COMP_NEEDS_PARENT
 };
 
-// Ends at the first row whose fileName and displayName are both null.
-extern SetupComponent g_componentTable[];
-
-// Rows named by their place in the table.
+// Rows named by their place in the table; the table has one more, closing row.
 enum {
     ROW_VIDEO_CODEC = 0,
     ROW_FLOWCASTER_FILTER,
@@ -39,6 +37,9 @@ enum {
     ROW_FOOTNOTE,
     COMPONENT_ROWS
 };
+
+// Ends at the first row whose fileName and displayName are both null.
+extern SetupComponent g_componentTable[COMPONENT_ROWS + 1];
 
 // The rules of blocking, shared by planning and the installer: a row that
 // blocks dependents marks itself blocked when it is skipped as older or

@@ -4,19 +4,14 @@
 #include "base/files.h"
 #include "base/syslib.h"
 #include "base/text.h"
-#include "catalog/probe.h"
-
-ComponentList allComponents;
-ComponentList installList;
-ComponentList skipList;
 
 const char REASON_NO_WININET[] = "Wininet.dll is not installed";
 const char REASON_NO_IE4_OR_DSHOW[] = "Neither Internet Explorer* version 4 nor DirectShow* is installed";
 const char REASON_NEWER_INSTALLED[] = "A newer version of the file is already installed.";
 
-int BuildComponentPaths(char *source, char *target, const SetupComponent *component)
+int BuildComponentPaths(char *source, char *target, const SetupComponent *component, const SystemProbe *probe)
 {
-    const char *dir = (component->flags & COMP_HELP_DIR) ? g_helpDir : g_systemDir;
+    const char *dir = (component->flags & COMP_HELP_DIR) ? probe->helpDir : probe->systemDir;
     // Without a directory the file would land in the root of the current drive.
     if (component->fileName && dir[0] &&
         TextFormat(target, MAX_PATH, "%s\\%s", dir, component->fileName) &&
@@ -31,7 +26,7 @@ int BuildComponentPaths(char *source, char *target, const SetupComponent *compon
 // The last slot always stays free for the closing null.
 static void AppendToList(ComponentList list, SetupComponent *component)
 {
-    for (int i = 0; i < COMPONENT_LIST_SLOTS - 1; i++) {
+    for (int i = 0; i < COMPONENT_ROWS; i++) {
         if (!list[i]) {
             list[i] = component;
             return;
@@ -52,29 +47,29 @@ static int WininetLoads()
 // than the setup directory's copy, or a version where that copy, present, has
 // none (a damaged medium must not replace a working file). No installed
 // version never skips; a missing copy is left to fail as it is copied.
-static int InstalledIsNewer(const SetupComponent *component)
+static int InstalledIsNewer(const SetupComponent *component, const SystemProbe *probe)
 {
     char source[MAX_PATH];
     char target[MAX_PATH];
     FileVersion installed;
     FileVersion offered;
-    if (!BuildComponentPaths(source, target, component))
+    if (!BuildComponentPaths(source, target, component, probe))
         return 0;
-    if (!QueryFileVersion(target, &installed, NULL, NULL))
+    if (!QueryProductVersion(target, &installed))
         return 0;
-    if (!QueryFileVersion(source, &offered, NULL, NULL))
+    if (!QueryProductVersion(source, &offered))
         return IsFile(source);
     return CompareVersions(&offered, &installed) < 0;
 }
 
 // The reason of the first test the row fails, or null when it passes them all.
-static const char *SkipReason(SetupComponent *row)
+static const char *SkipReason(SetupComponent *row, const SystemProbe *probe)
 {
     if ((row->flags & COMP_NEEDS_WININET) && !WininetLoads())
         return REASON_NO_WININET;
-    if ((row->flags & COMP_NEEDS_IE4_OR_DSHOW) && !g_ie4Installed && !g_directShowInstalled)
+    if ((row->flags & COMP_NEEDS_IE4_OR_DSHOW) && !probe->ie4Installed && !probe->directShowInstalled)
         return REASON_NO_IE4_OR_DSHOW;
-    if ((row->flags & COMP_CHECK_VERSION) && InstalledIsNewer(row)) {
+    if ((row->flags & COMP_CHECK_VERSION) && InstalledIsNewer(row, probe)) {
         // Only this skip blocks dependents; a missing prerequisite never does.
         BlockDependents(row);
         return REASON_NEWER_INSTALLED;
@@ -82,30 +77,19 @@ static const char *SkipReason(SetupComponent *row)
     return NULL;
 }
 
-void PlanTable(SetupComponent *table)
+void PlanComponents(const SystemProbe *probe, SetupComponent *table, ComponentPlan *plan)
 {
-    for (int i = 0; i < COMPONENT_LIST_SLOTS; i++)
-        allComponents[i] = installList[i] = skipList[i] = NULL;
-
+    ZeroMemory(plan, sizeof(*plan));
     for (SetupComponent *row = table; row->fileName || row->displayName; row++) {
-        AppendToList(allComponents, row);
-        const char *reason = SkipReason(row);
+        AppendToList(plan->allComponents, row);
+        const char *reason = SkipReason(row, probe);
         if (reason) {
             row->reason = reason;
-            AppendToList(skipList, row);
+            AppendToList(plan->skipList, row);
             continue;
         }
         // A dependent of a blocked row is neither installed nor reported.
         if (!IsPassedOver(row))
-            AppendToList(installList, row);
+            AppendToList(plan->installList, row);
     }
-}
-
-void PlanComponents(SetupComponent ***all, SetupComponent ***install, SetupComponent ***skip)
-{
-    *all = allComponents;
-    *install = installList;
-    *skip = skipList;
-    ProbeSystem();
-    PlanTable(g_componentTable);
 }

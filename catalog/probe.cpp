@@ -8,13 +8,6 @@
 
 const FileVersion MIN_IE4_VERSION = { 4, 71, 913, 4 };
 
-int g_probeDone;
-char g_systemDir[MAX_PATH];
-char g_helpDir[MAX_PATH];
-int g_ie4Installed;
-int g_directShowInstalled;
-char **g_appPathDirs;
-
 BYTE *g_versionInfo;
 DWORD g_versionInfoSize;
 
@@ -48,33 +41,33 @@ static int LoadVersionLibrary()
     return s_getVersionSize && s_getVersionInfo && s_queryVersion;
 }
 
-static void ProbeHelpDirectory()
+static void ProbeHelpDirectory(SystemProbe *probe)
 {
     // The help directory stays in this unnormalised form when it exists.
     // Without a system directory "\..\help" would name a folder of the current drive.
-    if (!g_systemDir[0] || !TextFormat(g_helpDir, sizeof(g_helpDir), "%s\\..\\help", g_systemDir) ||
-        !IsDirectory(g_helpDir))
-        TextCopy(g_helpDir, sizeof(g_helpDir), g_systemDir);
+    if (!probe->systemDir[0] ||
+        !TextFormat(probe->helpDir, sizeof(probe->helpDir), "%s\\..\\help", probe->systemDir) ||
+        !IsDirectory(probe->helpDir))
+        TextCopy(probe->helpDir, sizeof(probe->helpDir), probe->systemDir);
 }
 
-static void ProbeInternetExplorer()
+static void ProbeInternetExplorer(SystemProbe *probe)
 {
-    GetAppPathDirs("iexplore.exe", &g_appPathDirs);
-    if (!g_appPathDirs)
+    GetAppPathDirs("iexplore.exe", &probe->appPathDirs);
+    if (!probe->appPathDirs)
         return;
     // Every listed directory is tested; the loop does not stop at a hit.
-    for (char **dir = g_appPathDirs; *dir; dir++) {
+    for (char **dir = probe->appPathDirs; *dir; dir++) {
         char candidate[MAX_PATH];
         FileVersion version;
         if (!TextFormat(candidate, sizeof(candidate), "%s\\iexplore.exe", *dir))
             continue;   // too long for a path: no such file
-        if (QueryFileVersion(candidate, &version, NULL, NULL) &&
-            CompareVersions(&version, &MIN_IE4_VERSION) >= 0)
-            g_ie4Installed = 1;
+        if (QueryProductVersion(candidate, &version) && CompareVersions(&version, &MIN_IE4_VERSION) >= 0)
+            probe->ie4Installed = 1;
     }
 }
 
-static void ProbeDirectShow()
+static void ProbeDirectShow(SystemProbe *probe)
 {
     // One byte more than is read, so a value stored without its terminator ends here.
     char server[MAX_PATH + 1];
@@ -83,89 +76,96 @@ static void ProbeDirectShow()
         return;
     server[size < MAX_PATH ? size : MAX_PATH] = '\0';
 
-    const char *name = NULL;
-    UINT length = 0;
-    if (!QueryFileVersion(server, NULL, &name, &length) || !name)
+    const char *name;
+    UINT length;
+    if (!QueryProductName(server, &name, &length))
         return;
     // Exact bytes, within the length the version library reports.
     const UINT wanted = sizeof(DIRECTSHOW_PRODUCT_NAME) - 1;
     UINT n = 0;
     while (n < length && n <= wanted && name[n] && name[n] == DIRECTSHOW_PRODUCT_NAME[n])
         n++;
-    g_directShowInstalled = n == wanted && (n == length || !name[n]);
+    probe->directShowInstalled = n == wanted && (n == length || !name[n]);
 }
 
-void ProbeSystem()
+void ProbeSystem(SystemProbe *probe)
 {
-    // Once per process, even when a step fails or finds nothing.
-    if (g_probeDone)
-        return;
-    g_probeDone = 1;
-
-    UINT n = GetSystemDirectoryA(g_systemDir, sizeof(g_systemDir));
-    if (n == 0 || n >= sizeof(g_systemDir))
-        g_systemDir[0] = '\0';
-    ProbeHelpDirectory();
-    ProbeInternetExplorer();
-    ProbeDirectShow();
+    ZeroMemory(probe, sizeof(*probe));
+    UINT n = GetSystemDirectoryA(probe->systemDir, sizeof(probe->systemDir));
+    if (n == 0 || n >= sizeof(probe->systemDir))
+        probe->systemDir[0] = '\0';
+    ProbeHelpDirectory(probe);
+    ProbeInternetExplorer(probe);
+    ProbeDirectShow(probe);
 }
 
-int QueryFileVersion(const char *fileName, FileVersion *version,
-                     const char **productName, UINT *productNameLength)
+// Reads the file's version block into g_versionInfo; the number of bytes
+// read, or 0 when there is no sound block.
+static DWORD ReadVersionBlock(const char *fileName)
 {
     DWORD handle;
     DWORD size = LoadVersionLibrary() ? s_getVersionSize(fileName, &handle) : 0;
-    if (size == 0)
+    if (size == 0 || size > VERSION_SIZE_MAX)
         return 0;
-    // One buffer serves every read; it only grows.
-    if (size > g_versionInfoSize) {
+    // The size reported differs from system to system (the bare resource, one
+    // and a half times it, or twice it and a mark): only the buffer's margin
+    // makes any of them safe to hand to the version library.
+    DWORD needed = size > VERSION_BUFFER_MIN ? size : VERSION_BUFFER_MIN;
+    if (needed > g_versionInfoSize) {
         HANDLE heap = GetProcessHeap();
-        BYTE *grown = (BYTE *)(g_versionInfo ? HeapReAlloc(heap, 0, g_versionInfo, size)
-                                             : HeapAlloc(heap, 0, size));
+        BYTE *grown = (BYTE *)(g_versionInfo ? HeapReAlloc(heap, 0, g_versionInfo, needed)
+                                             : HeapAlloc(heap, 0, needed));
         if (!grown)
             return 0;
         g_versionInfo = grown;
-        g_versionInfoSize = size;
+        g_versionInfoSize = needed;
     }
-    if (!s_getVersionInfo(fileName, 0, g_versionInfoSize, g_versionInfo))
+    // Nothing of an earlier file may show through a block that claims more than it holds.
+    ZeroMemory(g_versionInfo, g_versionInfoSize);
+    if (!s_getVersionInfo(fileName, 0, size, g_versionInfo))
         return 0;
-
-    // The size asked for is twice the resource and a 4-byte mark: the second
-    // half takes the ANSI copies of the texts, at offsets that the block's own
-    // length gives. A block claiming more than was read would send those
-    // reads and copies past the buffer.
-    if (size < 4 || *(const WORD *)g_versionInfo > (size - 4) / 2)
+    // The block's own length must hold its header and lie within what was read.
+    WORD blockLength = *(const WORD *)g_versionInfo;
+    if (blockLength < 2 * sizeof(WORD) || blockLength > size)
         return 0;
-    DWORD blockLength = *(const WORD *)g_versionInfo;
+    return size;
+}
 
-    if (version) {
-        VS_FIXEDFILEINFO *info = NULL;
-        UINT length = 0;
-        // The length reported is the file's own claim: check where the record lies.
-        if (!s_queryVersion(g_versionInfo, "\\", (void **)&info, &length) || !info ||
-            (BYTE *)info < g_versionInfo ||
-            (DWORD)((BYTE *)info - g_versionInfo) + sizeof(VS_FIXEDFILEINFO) > blockLength ||
-            info->dwSignature != VS_FFI_SIGNATURE)
-            return 0;
-        version->major = HIWORD(info->dwProductVersionMS);
-        version->minor = LOWORD(info->dwProductVersionMS);
-        version->build = HIWORD(info->dwProductVersionLS);
-        version->revision = LOWORD(info->dwProductVersionLS);
-        return 1;
-    }
-    if (productName) {
-        // U.S. English in code page 1252 only.
-        char *name = NULL;
-        UINT length = 0;
-        if (!s_queryVersion(g_versionInfo, "\\StringFileInfo\\040904E4\\ProductName", (void **)&name, &length) ||
-            !name || (BYTE *)name < g_versionInfo ||
-            (DWORD)((BYTE *)name - g_versionInfo) + length > size)
-            return 0;
-        *productName = name;
-        *productNameLength = length;
-        return 1;
-    }
-    return 0;
+// 1 when the value that the version library found lies wholly inside the
+// first limit bytes of the block.
+static int LiesInside(const void *value, DWORD length, DWORD limit)
+{
+    const BYTE *at = (const BYTE *)value;
+    return at >= g_versionInfo && (DWORD)(at - g_versionInfo) <= limit && length <= limit - (DWORD)(at - g_versionInfo);
+}
+
+int QueryProductVersion(const char *fileName, FileVersion *version)
+{
+    if (!ReadVersionBlock(fileName))
+        return 0;
+    VS_FIXEDFILEINFO *info = NULL;
+    UINT length = 0;
+    // The fixed part belongs to the root itself, inside its own length.
+    if (!s_queryVersion(g_versionInfo, "\\", (void **)&info, &length) || !info ||
+        !LiesInside(info, sizeof(VS_FIXEDFILEINFO), *(const WORD *)g_versionInfo) ||
+        info->dwSignature != VS_FFI_SIGNATURE)
+        return 0;
+    version->major = HIWORD(info->dwProductVersionMS);
+    version->minor = LOWORD(info->dwProductVersionMS);
+    version->build = HIWORD(info->dwProductVersionLS);
+    version->revision = LOWORD(info->dwProductVersionLS);
+    return 1;
+}
+
+int QueryProductName(const char *fileName, const char **name, UINT *length)
+{
+    DWORD size = ReadVersionBlock(fileName);
+    *name = NULL;
+    *length = 0;
+    // Some systems copy the texts beyond the block's own length, but never
+    // beyond the size they reported.
+    return size && s_queryVersion(g_versionInfo, "\\StringFileInfo\\040904E4\\ProductName", (void **)name, length) &&
+           *name && LiesInside(*name, *length, size);
 }
 
 int CompareVersions(const FileVersion *a, const FileVersion *b)
@@ -238,6 +238,8 @@ void GetAppPathDirs(const char *exeName, char ***list)
             p++;
         if (*p)
             *p++ = '\0';
+        // The list's texts are joined to file names.
+        TrimSeparators(element);
         if (!IsDirectory(element))
             continue;
         int seen = 0;

@@ -7,7 +7,6 @@
 #include "base/registry.h"
 #include "base/text.h"
 #include "catalog/plan.h"
-#include "catalog/probe.h"
 
 const char DRIVER_DESCRIPTION[] = "Orvid\xAE video Raw YVU9 by Kalor";
 
@@ -21,14 +20,14 @@ static const char REGSVR32[] = ".\\RegSvr32.exe";
 
 // Letter case differs from store to store and is kept as the drivers expect it.
 // A null value name or data stands for the target path.
-static const RegistryEntry g_win95DriverEntries[] = {
+static const RegistryEntry WIN95_DRIVER_ENTRIES[] = {
     { ICM_YVU9_KEY, "Description", DRIVER_DESCRIPTION },
     { ICM_YVU9_KEY, "Driver", NULL },
     { ICM_YVU9_KEY, "FriendlyName", DRIVER_DESCRIPTION },
     { NULL, NULL, NULL }
 };
 
-static const RegistryEntry g_ntDriverEntries[] = {
+static const RegistryEntry NT_DRIVER_ENTRIES[] = {
     { "Software\\Microsoft\\Windows NT\\CurrentVersion\\Drivers32", "vidc.yvu9", NULL },
     { "Software\\Microsoft\\Windows NT\\CurrentVersion\\drivers.desc", NULL, DRIVER_DESCRIPTION },
     { NULL, NULL, NULL }
@@ -45,6 +44,48 @@ static DWORD FailStep(SetupComponent *component, const char *reason, DWORD error
 {
     BlockDependents(component);
     component->reason = reason;
+    return error;
+}
+
+typedef BOOL (WINAPI *MoveFileExFn)(const char *, const char *, DWORD);
+
+static int IsWindows95Family()
+{
+    return (GetVersion() & 0x80000000) != 0;
+}
+
+// Puts a whole copy in the target's place. The Windows 95 family has no
+// replacing move (its MoveFileEx only fails), so there the target goes first.
+static BOOL PutInPlace(const char *fresh, const char *target)
+{
+    // A copy from a CD is read-only, and so is one that an earlier run left.
+    SetFileAttributesA(fresh, FILE_ATTRIBUTE_NORMAL);
+    if (IsFile(target))
+        SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
+    if (!IsWindows95Family()) {
+        MoveFileExFn moveFileEx =
+            (MoveFileExFn)(void *)GetProcAddress(GetModuleHandleA("kernel32.dll"), "MoveFileExA");
+        return moveFileEx && moveFileEx(fresh, target, MOVEFILE_REPLACE_EXISTING);
+    }
+    DeleteFileA(target);
+    return MoveFileA(fresh, target);
+}
+
+// Copies without ever leaving the target damaged: a full disk or a failing
+// medium must not cost the user the file that worked. The copy goes to a
+// fresh name beside the target and takes its place only once it is whole.
+static DWORD CopyComponentFile(const char *source, const char *target)
+{
+    char fresh[MAX_PATH];
+    if (!TextFormat(fresh, sizeof(fresh), "%s.new", target))
+        return ERROR_FILENAME_EXCED_RANGE;
+    // Left by a run that was cut short; a link there is removed, not followed.
+    DeleteFileA(fresh);
+    SetLastError(0);
+    if (CopyFileA(source, fresh, TRUE) && PutInPlace(fresh, target))
+        return 0;
+    DWORD error = LastErrorOr((DWORD)-1);
+    DeleteFileA(fresh);
     return error;
 }
 
@@ -67,8 +108,8 @@ static DWORD RegisterServer(const char *target)
 
 static DWORD WriteDriverEntries(SetupComponent *component, const char *target)
 {
-    const RegistryEntry *entries = g_ntDriverEntries;
-    if (GetVersion() & 0x80000000) {
+    const RegistryEntry *entries = NT_DRIVER_ENTRIES;
+    if (IsWindows95Family()) {
         // The Windows 95 family also reads the driver from system.ini, by its short path.
         char shortPath[MAX_PATH];
         DWORD n = GetShortPathNameA(target, shortPath, sizeof(shortPath));
@@ -77,7 +118,11 @@ static DWORD WriteDriverEntries(SetupComponent *component, const char *target)
         SetLastError(0);
         if (!WritePrivateProfileStringA("drivers32", "VIDC.YVU9", shortPath, "system.ini"))
             return LastErrorOr((DWORD)-1);
-        entries = g_win95DriverEntries;
+        // The family keeps the file's changes in a cache and writes them out
+        // later; a crash before then would lose the line. This call writes
+        // them now, and answers 0 by design.
+        WritePrivateProfileStringA(NULL, NULL, NULL, "system.ini");
+        entries = WIN95_DRIVER_ENTRIES;
     }
     for (const RegistryEntry *e = entries; e->subKey; e++) {
         const char *valueName = e->valueName ? e->valueName : target;
@@ -92,13 +137,11 @@ static DWORD WriteDriverEntries(SetupComponent *component, const char *target)
     return 0;
 }
 
-DWORD InstallComponent(SetupComponent *component)
+DWORD InstallComponent(const SystemProbe *probe, SetupComponent *component)
 {
-    ProbeSystem();
-
     char source[MAX_PATH];
     char target[MAX_PATH];
-    int havePaths = component->fileName && BuildComponentPaths(source, target, component);
+    int havePaths = component->fileName && BuildComponentPaths(source, target, component, probe);
     DWORD pathError = havePaths ? 0 : LastErrorOr(ERROR_FILENAME_EXCED_RANGE);
     DWORD flags = component->flags;
 
@@ -107,9 +150,9 @@ DWORD InstallComponent(SetupComponent *component)
             return 0;   // passed over with its parent, and counts as done
         if (!havePaths)
             return FailStep(component, REASON_COPY_FAILED, pathError);
-        SetLastError(0);
-        if (!CopyFileA(source, target, FALSE))
-            return FailStep(component, REASON_COPY_FAILED, LastErrorOr((DWORD)-1));
+        DWORD error = CopyComponentFile(source, target);
+        if (error)
+            return FailStep(component, REASON_COPY_FAILED, error);
     }
 
     if (flags & COMP_REGISTER) {

@@ -1,6 +1,7 @@
 // Installing one component: copy, self-registration, video-driver entries.
 #pragma once
 #include "catalog/components.h"
+#include "catalog/probe.h"
 
 struct RegistryEntry {
     const char *subKey;         // under HKEY_LOCAL_MACHINE; null ends a list
@@ -16,4 +17,4 @@ extern const char REASON_REGISTER_FAILED[];
 extern const char REASON_REGISTRY_FAILED[];
 
 // 0 on success (or when passed over), else the error code of the failed step.
-DWORD InstallComponent(SetupComponent *component);
+DWORD InstallComponent(const SystemProbe *probe, SetupComponent *component);

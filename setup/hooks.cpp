@@ -1,7 +1,7 @@
 // Per-component hooks of the setup sequence, alone so that a build can put
 // its own in their place: no row of the built-in table is grouped or asks
 // for an install directory.
-#include "setup/setup.h"
+#include "setup/hooks.h"
 
 int IsGroupedComponent(const SetupComponent *component)
 {

@@ -1,9 +1,8 @@
 // The zero-size host window: owner of every page and box, and the place where
 // the setup sequence starts, once, from inside the message loop.
-#include "setup/setup.h"
+#include "setup/hostwnd.h"
+#include "setup/sequence.h"
 #include "ui/dialog.h"
-
-HINSTANCE g_hInstance;
 
 const char SETUP_CLASS_NAME[] = "OrvidSetupClass";
 
@@ -25,23 +24,25 @@ int CreateSetupWindow(HINSTANCE hInstance, int showCommand)
     MoveWindow(hwnd, -1, -1, 0, 0, FALSE);
     ShowWindow(hwnd, showCommand);
     UpdateWindow(hwnd);
+    // Posted, so that the run starts from the message loop; a full queue
+    // refuses the post, and then the run starts here.
+    if (!PostMessageA(hwnd, WM_SETUP_START, 0, 0))
+        SendMessageA(hwnd, WM_SETUP_START, 0, 0);
     return 1;
 }
 
 LRESULT CALLBACK SetupWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_CREATE:
-        // Posted, so that the sequence starts only once the window is in place.
-        PostMessageA(hwnd, WM_SETUP_START, 0, 0);
-        return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
     case WM_SETUP_START:
-        RunSetup(hwnd, g_hInstance);
-        // Posted rather than DestroyWindow: the window lives until the process ends.
-        PostMessageA(hwnd, WM_DESTROY, 0, 0);
+        RunSetup(hwnd, (HINSTANCE)GetWindowLongA(hwnd, GWL_HINSTANCE));
+        // Posted rather than DestroyWindow: the window lives until the process
+        // ends. The quit itself never needs room in the queue.
+        if (!PostMessageA(hwnd, WM_DESTROY, 0, 0))
+            PostQuitMessage(0);
         return 0;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);

@@ -3,10 +3,13 @@
 #include <windows.h>
 #include <objbase.h>
 #include "base/syslib.h"
-#include "setup/setup.h"
+#include "setup/hostwnd.h"
 
 static int RunProgram(HINSTANCE hInstance, int showCommand)
 {
+    // A drive without a disk, or a library without an entry point, fails the
+    // call that met it instead of stopping the setup with a system box.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     // Before COM or any window can load a library by its bare name.
     RestrictLibrarySearch();
     // The setup's files are named ".\..." throughout: the current directory
@@ -22,7 +25,6 @@ static int RunProgram(HINSTANCE hInstance, int showCommand)
         return 0;
     // COM stays initialised until the process ends; the folder browser needs it.
     CoInitialize(NULL);
-    g_hInstance = hInstance;
     if (!RegisterSetupClass(hInstance) || !CreateSetupWindow(hInstance, showCommand))
         return 0;
     // The whole setup runs inside the dispatch of WM_SETUP_START; the loop ends

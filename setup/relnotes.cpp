@@ -1,31 +1,48 @@
 // Release notes: the first of the setup directory's notes that can be copied
 // to the temporary directory and opened by the shell is shown. Nothing is
 // reported, whatever happens.
-#include "setup/setup.h"
+#include "setup/relnotes.h"
+#include <windows.h>
 #include <shellapi.h>
+#include "base/files.h"
 #include "base/text.h"
 
 static const char *const RELEASE_NOTES[] = {"release.htm", "release.txt"};
 
 // Anyone may have put a file or a link under any name in the temporary
 // directory; the copies go into a folder that the setup has just created for
-// itself, and a name already taken there is never written through.
-static int CreateOwnFolder(char *folder, size_t size)
+// itself in parent (which ends in '\'), and a name already taken there is
+// never written through.
+static int CreateOwnFolderIn(char *folder, size_t size, const char *parent)
 {
-    char tempDir[MAX_PATH];
-    DWORD length = GetTempPathA(sizeof(tempDir), tempDir);
-    // Without a temporary directory the copy would land wherever the bare
-    // name resolves to; rather show nothing.
-    if (length == 0 || length >= sizeof(tempDir))
-        return 0;
     for (int n = 1; n <= 100; n++) {
-        // The temporary directory ends in '\'.
-        if (!TextFormat(folder, size, "%sOrvidNotes%d", tempDir, n))
+        if (!TextFormat(folder, size, "%sOrvidNotes%d", parent, n))
             return 0;
         if (CreateDirectoryA(folder, NULL))
             return 1;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return 0;
     }
     return 0;
+}
+
+static int CreateOwnFolder(char *folder, size_t size)
+{
+    char parent[MAX_PATH];
+    DWORD length = GetTempPathA(sizeof(parent), parent);
+    if (length != 0 && length < sizeof(parent) && CreateOwnFolderIn(folder, size, parent))
+        return 1;
+    // The temporary directory may name no folder, or (on the Windows 95
+    // family, with no TEMP) the current one: the read-only setup medium. The
+    // family's own fallback is the Windows directory's TEMP folder.
+    length = GetWindowsDirectoryA(parent, sizeof(parent));
+    if (length == 0 || length >= sizeof(parent))
+        return 0;
+    TrimSeparators(parent);
+    if (!TextAppend(parent, sizeof(parent), "\\TEMP\\"))
+        return 0;
+    CreateDirectoryA(parent, NULL);
+    return CreateOwnFolderIn(folder, size, parent);
 }
 
 void ShowReleaseNotes()

@@ -1,12 +1,21 @@
 // The setup sequence: component list, install directory, skipped list,
 // installation with progress and failure boxes, summary question.
-#include "setup/setup.h"
+#include "setup/sequence.h"
 #include "base/text.h"
 #include "catalog/plan.h"
 #include "install/installer.h"
+#include "setup/hooks.h"
+#include "setup/relnotes.h"
 #include "ui/pages.h"
 
 char g_installDir[MAX_PATH];
+
+// What the probe found and the plan made of it, kept for the whole run.
+static SystemProbe s_probe;
+static ComponentPlan s_plan;
+// The component that asked for an install directory; its skipped line shows
+// the chosen directory in place of a reason.
+static const SetupComponent *s_directoryComponent;
 
 static const char FAILURE_HEADER[] = "Setup failed to install the %s due to the following reason:  \n\n";
 static const char FAILURE_TITLE[] = "Setup Error";
@@ -60,14 +69,13 @@ void FormatFailureText(char *text, size_t size, const SetupComponent *component,
 // Each page has a function of its own, so that no stack frame spans a page
 // of memory. Each answers 0 when the user cancelled.
 
-static int ShowComponentPage(HWND hwndHost, HINSTANCE hInstance, SetupComponent **all,
-                             SetupComponent **directoryComponent)
+static int ShowComponentPage(HWND hwndHost, HINSTANCE hInstance, SetupComponent **all)
 {
     int groupShown = 0;
     ComponentListDialog listPage(hInstance, IDD_COMPONENTS, hwndHost);
     for (SetupComponent **row = all; *row; row++) {
         if (NeedsInstallDirectory(*row))
-            *directoryComponent = *row;
+            s_directoryComponent = *row;
         const char *name = LineName(*row, &groupShown);
         if (name)
             listPage.AddLine(name);
@@ -75,12 +83,11 @@ static int ShowComponentPage(HWND hwndHost, HINSTANCE hInstance, SetupComponent 
     return listPage.DoModal() == IDOK;
 }
 
-static int AskInstallDirectory(HWND hwndHost, HINSTANCE hInstance, SetupComponent *component)
+static int AskInstallDirectory(HWND hwndHost, HINSTANCE hInstance)
 {
     DirectoryDialog directoryPage(hInstance, IDD_DIRECTORY, hwndHost);
     if (directoryPage.DoModal() != IDOK)
         return 0;
-    component->reason = g_installDir;
     // The page's window is gone; it hands out what it read at OK, or nothing
     // when that would not fit a path.
     directoryPage.GetDirectory(g_installDir, sizeof(g_installDir));
@@ -92,8 +99,9 @@ static int ShowSkippedPage(HWND hwndHost, HINSTANCE hInstance, SetupComponent **
     ComponentListDialog skippedPage(hInstance, IDD_SKIPPED, hwndHost);
     for (SetupComponent **row = skip; *row; row++) {
         char line[SKIPPED_LINE_CHARS];
+        const char *reason = *row == s_directoryComponent ? g_installDir : (*row)->reason;
         TextFormat(line, sizeof(line), "%s\n\t%s\n\n", (*row)->displayName ? (*row)->displayName : "",
-                   (*row)->reason ? (*row)->reason : "");
+                   reason ? reason : "");
         skippedPage.AddLine(line);
     }
     return skippedPage.DoModal() == IDOK;
@@ -113,7 +121,7 @@ static int InstallComponents(HWND hwndHost, HINSTANCE hInstance, SetupComponent 
         const char *name = LineName(*row, &groupShown);
         if (name)
             progressPage.AddItem(name);
-        DWORD code = InstallComponent(*row);
+        DWORD code = InstallComponent(&s_probe, *row);
         if (code != 0) {
             *success = 0;
             if (name)
@@ -131,16 +139,12 @@ static int InstallComponents(HWND hwndHost, HINSTANCE hInstance, SetupComponent 
 int RunSetup(HWND hwndHost, HINSTANCE hInstance)
 {
     int success = 1;
-    SetupComponent *directoryComponent = NULL;
-    SetupComponent **all = NULL;
-    SetupComponent **install = NULL;
-    SetupComponent **skip = NULL;
-
-    PlanComponents(&all, &install, &skip);
-    if (!ShowComponentPage(hwndHost, hInstance, all, &directoryComponent) ||
-        (directoryComponent && !AskInstallDirectory(hwndHost, hInstance, directoryComponent)) ||
-        (*skip && !ShowSkippedPage(hwndHost, hInstance, skip)) ||
-        !InstallComponents(hwndHost, hInstance, install, &success))
+    ProbeSystem(&s_probe);
+    PlanComponents(&s_probe, g_componentTable, &s_plan);
+    if (!ShowComponentPage(hwndHost, hInstance, s_plan.allComponents) ||
+        (s_directoryComponent && !AskInstallDirectory(hwndHost, hInstance)) ||
+        (s_plan.skipList[0] && !ShowSkippedPage(hwndHost, hInstance, s_plan.skipList)) ||
+        !InstallComponents(hwndHost, hInstance, s_plan.installList, &success))
         return 0;
 
     int answer = success ? MessageBoxA(hwndHost, SUMMARY_SUCCESS, SETUP_TITLE, MB_YESNO)

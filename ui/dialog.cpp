@@ -2,7 +2,7 @@
 #include "ui/dialog.h"
 
 const char SETUP_TITLE[] = "Orvid\xAE video 5.0 Setup";
-static const char kCancelQuestion[] = "Are you sure you want to cancel setup?";
+static const char CANCEL_QUESTION[] = "Are you sure you want to cancel setup?";
 
 SetupDialog::SetupDialog(HINSTANCE hInstance, int templateId, HWND hwndParent)
     : hInstance(hInstance), templateId(templateId), hwndParent(hwndParent), hwnd(NULL)
@@ -108,5 +108,5 @@ INT_PTR CALLBACK SetupDialogProc(HWND hwndDlg, UINT message, WPARAM wParam, LPAR
 
 int ConfirmCancel(HWND owner)
 {
-    return MessageBoxA(owner, kCancelQuestion, SETUP_TITLE, MB_ICONWARNING | MB_YESNO) == IDYES;
+    return MessageBoxA(owner, CANCEL_QUESTION, SETUP_TITLE, MB_ICONWARNING | MB_YESNO) == IDYES;
 }

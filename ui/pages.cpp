@@ -5,10 +5,10 @@
 #include "base/text.h"
 
 // Item lines run past the item column so the clipped dots lead up to the status word.
-enum { kProgressDots = 144 };
+enum { PROGRESS_DOTS = 144 };
 
-static const char kDefaultDirectory[] = "C:\\Program Files\\Kalor\\Orvid\\Flowcaster Publisher";
-static const char kBrowseTitle[] = "Select folder for Orvid\xAE Flowcaster Publisher";
+static const char DEFAULT_DIRECTORY[] = "C:\\Program Files\\Kalor\\Orvid\\Flowcaster Publisher";
+static const char BROWSE_TITLE[] = "Select folder for Orvid\xAE Flowcaster Publisher";
 
 ComponentListDialog::ComponentListDialog(HINSTANCE hInstance, int templateId, HWND hwndParent)
     : SetupDialog(hInstance, templateId, hwndParent)
@@ -49,9 +49,9 @@ void ProgressDialog::OnCancel()
 
 void ProgressDialog::AddItem(const char *name)
 {
-    char dots[kProgressDots + 1];
-    FillMemory(dots, kProgressDots, '.');
-    dots[kProgressDots] = '\0';
+    char dots[PROGRESS_DOTS + 1];
+    FillMemory(dots, PROGRESS_DOTS, '.');
+    dots[PROGRESS_DOTS] = '\0';
 
     TextAppend(itemsText, sizeof(itemsText), "Installing ");
     TextAppend(itemsText, sizeof(itemsText), name);
@@ -91,7 +91,7 @@ DirectoryDialog::DirectoryDialog(HINSTANCE hInstance, int templateId, HWND hwndP
 
 void DirectoryDialog::OnInitDialog()
 {
-    SetDirectory(kDefaultDirectory);
+    SetDirectory(DEFAULT_DIRECTORY);
 }
 
 void DirectoryDialog::OnOK()
@@ -143,7 +143,7 @@ void DirectoryDialog::Browse()
     ZeroMemory(&info, sizeof(info));
     // Owned by the host window, so the page stays enabled while the browser runs.
     info.hwndOwner = hwndParent;
-    info.lpszTitle = kBrowseTitle;
+    info.lpszTitle = BROWSE_TITLE;
     info.lpfn = BrowseCallback;
     info.lParam = (LPARAM)this;
 

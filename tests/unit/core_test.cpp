@@ -45,22 +45,22 @@ TEST_CASE("a version is the product version of a sound version block")
         {"cut52.dll", 0, {}},               // claims 52 bytes where the block holds 20
         {"badsig.dll", 0, {}},
         {"ffff.dll", 0, {}},                // outer length far beyond the resource
-        {"over200.dll", 0, {}},             // and 200 bytes beyond it
+        {"over200.dll", 1, {1, 0, 0, 0}},   // 200 bytes beyond it, still within what was read
         {"missing.dll", 0, {}},
     };
     for (const Row &r : rows) {
         INFO(r.file);
         FileVersion version = {7, 7, 7, 7};
-        CHECK(QueryFileVersion(Fixture(r.file).c_str(), &version, NULL, NULL) == r.ok);
+        CHECK(QueryProductVersion(Fixture(r.file).c_str(), &version) == r.ok);
         if (r.ok)
             CHECK(CompareVersions(&version, &r.version) == 0);
     }
     const char *name = NULL;
     UINT length = 0;
-    CHECK(QueryFileVersion(Fixture("ds_lower.dll").c_str(), NULL, &name, &length));
+    CHECK(QueryProductName(Fixture("ds_lower.dll").c_str(), &name, &length));
     CHECK(string(name, length - 1) == "directshow");
-    CHECK(!QueryFileVersion(Fixture("ffff.dll").c_str(), NULL, &name, &length));
-    CHECK(!QueryFileVersion(Fixture("over200.dll").c_str(), NULL, &name, &length));
+    CHECK(!QueryProductName(Fixture("ffff.dll").c_str(), &name, &length));
+    CHECK(!QueryProductName(Fixture("over200.dll").c_str(), &name, &length));
 }
 
 TEST_CASE("the App Paths list and the browser threshold")
@@ -91,17 +91,17 @@ TEST_CASE("the App Paths list and the browser threshold")
     for (Row &r : rows) {
         INFO(r.value);
         appPaths.Set(r.type, r.type == REG_SZ ? r.value + '\0' : r.value);
-        ResetProbe();
-        ProbeSystem();
+        SystemProbe probe;
+        ProbeSystem(&probe);
         std::vector<string> got;
-        for (char **dir = g_appPathDirs; dir && *dir; dir++)
+        for (char **dir = probe.appPathDirs; dir && *dir; dir++)
             got.push_back(*dir);
         CHECK(got == r.list);
-        CHECK(g_ie4Installed == r.ie4);
+        CHECK(probe.ie4Installed == r.ie4);
     }
 }
 
-TEST_CASE("DirectShow is a server file named exactly so, read once, from a key that may be changed")
+TEST_CASE("DirectShow is a server file named exactly so, from a key that may be changed")
 {
     struct Row { string server; int locked, installed; } rows[] = {
         {Fixture("ds_exact.dll"), 0, 1},
@@ -119,15 +119,9 @@ TEST_CASE("DirectShow is a server file named exactly so, read once, from a key t
         key.Set(r.server.size() == 260 ? REG_BINARY : REG_SZ, r.server);
         if (r.locked)
             key.Lock();
-        ResetProbe();
-        ProbeSystem();
-        CHECK(g_directShowInstalled == r.installed);
-        // The probe runs once: what changes later is not seen.
-        if (!r.locked) {
-            key.Set(REG_SZ, Fixture(r.installed ? "ds_lower.dll" : "ds_exact.dll"));
-            ProbeSystem();
-            CHECK(g_directShowInstalled == r.installed);
-        }
+        SystemProbe probe;
+        ProbeSystem(&probe);
+        CHECK(probe.directShowInstalled == r.installed);
     }
 }
 
@@ -135,7 +129,6 @@ TEST_CASE("planning keeps newer or versioned installed files and blocks their de
 {
     Scratch sys("sys"), medium("medium");
     SetCurrentDirectoryA(medium.path.c_str());
-    PointSystemDirs(sys.path, sys.path);
     struct Row { const char *installed, *offered; int ie4; const char *codecReason; int helpInstalled; } rows[] = {
         {NULL, "v1.dll", 1, NULL, 1},
         {"v2.dll", "v1.dll", 1, REASON_NEWER_INSTALLED, 0},
@@ -161,13 +154,13 @@ TEST_CASE("planning keeps newer or versioned installed files and blocks their de
             CopyFileA(Fixture(r.offered).c_str(), (medium / "codec.dll").c_str(), FALSE);
         else if (r.offered)
             WriteBytes(medium / "codec.dll", "");
-        g_ie4Installed = r.ie4;
-        g_directShowInstalled = 0;
-        PlanTable(table);
+        SystemProbe probe = ProbeOf(sys.path, sys.path, r.ie4);
+        ComponentPlan plan;
+        PlanComponents(&probe, table, &plan);
         CHECK(table[0].reason == r.codecReason);
-        CHECK((skipList[0] == &table[0]) == (r.codecReason != NULL));
+        CHECK((plan.skipList[0] == &table[0]) == (r.codecReason != NULL));
         int helpListed = 0;
-        for (SetupComponent **row = installList; *row; row++)
+        for (SetupComponent **row = plan.installList; *row; row++)
             helpListed |= *row == &table[1];
         CHECK(helpListed == r.helpInstalled);
         // The filter's prerequisites; wininet comes from the system directory.
@@ -179,8 +172,9 @@ TEST_CASE("planning keeps newer or versioned installed files and blocks their de
 TEST_CASE("without wininet the filter is skipped")
 {
     SetupComponent table[] = {{"filter.ax", "filter", NULL, COMP_NEEDS_WININET, NULL}, {NULL, NULL, NULL, 0, NULL}};
-    g_probeDone = 1;
-    PlanTable(table);
+    SystemProbe probe = ProbeOf("", "");
+    ComponentPlan plan;
+    PlanComponents(&probe, table, &plan);
     CHECK(table[0].reason == (GetEnvironmentVariableA("ORVID_NO_WININET", NULL, 0) ? REASON_NO_WININET : NULL));
 }
 
@@ -209,7 +203,7 @@ TEST_CASE("installing one component: copy, registration, paths that do not fit")
     for (const InstallRow &r : rows) {
         INFO(r.arrangement);
         string arrangement = r.arrangement, longDir = sys.path + "\\" + string(240, 'd');
-        PointSystemDirs(arrangement == "long system directory" ? longDir : sys.path, sys.path);
+        SystemProbe probe = ProbeOf(arrangement == "long system directory" ? longDir : sys.path, sys.path);
         DeleteFileA((sys / "codec.dll").c_str());
         RemoveDirectoryA((sys / "codec.dll").c_str());
         RemoveDirectoryA((medium / "RegSvr32.exe").c_str());
@@ -225,11 +219,11 @@ TEST_CASE("installing one component: copy, registration, paths that do not fit")
         SetupComponent codec = {"codec.dll", "codec", NULL, r.flags, NULL};
         SetupComponent help = {"help.hlp", NULL, NULL, COMP_COPY | COMP_NEEDS_PARENT, &codec};
         SetLastError(0xdeadbeef);
-        CHECK(InstallComponent(&codec) == r.code);
+        CHECK(InstallComponent(&probe, &codec) == r.code);
         CHECK(codec.reason == r.reason);
         CHECK(!!(codec.flags & COMP_BLOCKED) == r.blocked);
         // A blocked codec's help file is passed over, and that counts as done.
-        CHECK(InstallComponent(&help) == 0);
+        CHECK(InstallComponent(&probe, &help) == 0);
         CHECK(Exists(sys / "help.hlp") == !r.blocked);
         DeleteFileA((sys / "help.hlp").c_str());
         if (r.code == 0 || r.reason == REASON_REGISTER_FAILED)
@@ -255,7 +249,7 @@ TEST_CASE("video driver entries that cannot all be written")
 {
     Scratch sys("sys"), medium("medium");
     SetCurrentDirectoryA(medium.path.c_str());
-    PointSystemDirs(sys.path, sys.path);
+    SystemProbe probe = ProbeOf(sys.path, sys.path);
     string target = sys / "yvu9.dll";
     WriteBytes(target, "driver");
     const bool win95 = (GetVersion() & 0x80000000) != 0;
@@ -265,7 +259,7 @@ TEST_CASE("video driver entries that cannot all be written")
         TestKey drivers(HKEY_LOCAL_MACHINE, NT_DRIVERS, "vidc.yvu9");
         TestKey locked(HKEY_LOCAL_MACHINE, NT_DESCRIPTIONS);
         locked.Lock();
-        CHECK(InstallComponent(&driver) == ERROR_ACCESS_DENIED);
+        CHECK(InstallComponent(&probe, &driver) == ERROR_ACCESS_DENIED);
         CHECK(driver.reason == REASON_REGISTRY_FAILED);
         CHECK(ReadValue(HKEY_LOCAL_MACHINE, NT_DRIVERS, "vidc.yvu9") == target);
     } else {
@@ -275,7 +269,7 @@ TEST_CASE("video driver entries that cannot all be written")
         HANDLE held = CreateFileA("C:\\windows\\system.ini", GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
         REQUIRE(held != INVALID_HANDLE_VALUE);
         TestKey icm(HKEY_LOCAL_MACHINE, ICM_KEY, "Driver");
-        CHECK(InstallComponent(&driver) != 0);
+        CHECK(InstallComponent(&probe, &driver) != 0);
         CloseHandle(held);
         CHECK(ReadValue(HKEY_LOCAL_MACHINE, ICM_KEY, "Driver") == "");
         CHECK(SystemIniDriver() == before);

@@ -2,7 +2,8 @@
 // labels as the user sees them, the install directory page.
 #include "unit.h"
 #include "base/files.h"
-#include "setup/setup.h"
+#include "setup/relnotes.h"
+#include "setup/sequence.h"
 #include "ui/pages.h"
 
 TEST_CASE("the failure text: the system's words, else the code; cut to its buffer, terminated")

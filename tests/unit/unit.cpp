@@ -107,15 +107,11 @@ void TestKey::Set(DWORD valueType, const string &data)
     RegCloseKey(k);
 }
 
-void ResetProbe()
+SystemProbe ProbeOf(const string &system, const string &help, int ie4)
 {
-    g_probeDone = g_ie4Installed = g_directShowInstalled = 0;
-    g_appPathDirs = NULL;
-}
-
-void PointSystemDirs(const string &system, const string &help)
-{
-    g_probeDone = 1;
-    lstrcpynA(g_systemDir, system.c_str(), MAX_PATH);
-    lstrcpynA(g_helpDir, help.c_str(), MAX_PATH);
+    SystemProbe probe = {};
+    lstrcpynA(probe.systemDir, system.c_str(), MAX_PATH);
+    lstrcpynA(probe.helpDir, help.c_str(), MAX_PATH);
+    probe.ie4Installed = ie4;
+    return probe;
 }

@@ -1,9 +1,6 @@
 // Arrangements shared by the unit tables: fixtures, scratch folders, registry
-// keys made for one case and removed after it, and a probe started afresh.
+// keys made for one case and removed after it, and probe results made up.
 #pragma once
-// The tests may use what later systems offer.
-#undef _WIN32_WINNT
-#define _WIN32_WINNT 0x0600
 #include <windows.h>
 #include <doctest.h>
 #include <string>
@@ -40,9 +37,5 @@ struct TestKey {
 };
 string ReadValue(HKEY root, const string &key, const string &value);
 
-// The probe's results as a first call would find them; the probe itself
-// runs once per process.
-void ResetProbe();
-
-// The directories the installer and the planner use, pointed at a scratch folder.
-void PointSystemDirs(const string &system, const string &help);
+// What a probe would have found, with the system and help directories given.
+SystemProbe ProbeOf(const string &system, const string &help, int ie4 = 0);
