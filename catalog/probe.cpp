@@ -160,12 +160,14 @@ int QueryProductVersion(const char *fileName, FileVersion *version)
 int QueryProductName(const char *fileName, const char **name, UINT *length)
 {
     DWORD size = ReadVersionBlock(fileName);
-    *name = NULL;
-    *length = 0;
     // Some systems copy the texts beyond the block's own length, but never
     // beyond the size they reported.
-    return size && s_queryVersion(g_versionInfo, "\\StringFileInfo\\040904E4\\ProductName", (void **)name, length) &&
-           *name && LiesInside(*name, *length, size);
+    if (size && s_queryVersion(g_versionInfo, "\\StringFileInfo\\040904E4\\ProductName", (void **)name, length) &&
+        *name && LiesInside(*name, *length, size))
+        return 1;
+    *name = NULL;
+    *length = 0;
+    return 0;
 }
 
 int CompareVersions(const FileVersion *a, const FileVersion *b)
