@@ -4,17 +4,40 @@
 // with the hooks of answerhook.dll in its thread, which answer its pages as
 // the environment says (see hook.cpp). Once the setup and every process it
 // started (RegSvr32.exe, the release-notes viewer) have ended, appends
-// "exit code N" to ANSWER_LOG.
+// "exit code N" to ANSWER_LOG. With ANSWER_INJECT (a Windows path), loads that
+// library into the setup before its entry point runs. ANSWER_DEADLINE_MS
+// bounds the wait (120000 by default).
 #include <windows.h>
 #include <stdio.h>
+#include <stdlib.h>
 
 // Only turns a hang into a failure.
-static const DWORD DEADLINE_MS = 120000;
+static DWORD DEADLINE_MS = 120000;
 
 static int Fail(const char *what)
 {
     fprintf(stderr, "answer: %s (error %lu)\n", what, GetLastError());
     return 2;
+}
+
+// LoadLibraryA on a thread of the suspended setup's own. Being its process's
+// first thread to run, it binds the setup's imports before loading the
+// library, so the library sees them bound and the setup's thread, once resumed,
+// leaves them as they are.
+static bool Inject(HANDLE process, const char *library)
+{
+    SIZE_T size = lstrlenA(library) + 1;
+    void *copy = VirtualAllocEx(process, NULL, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    FARPROC load = GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA");
+    HANDLE thread = copy && load && WriteProcessMemory(process, copy, library, size, NULL)
+        ? CreateRemoteThread(process, NULL, 0, (LPTHREAD_START_ROUTINE)(void *)load, copy, 0, NULL)
+        : NULL;
+    DWORD module = 0;
+    bool loaded = thread && WaitForSingleObject(thread, DEADLINE_MS) == WAIT_OBJECT_0
+        && GetExitCodeThread(thread, &module) && module;
+    if (thread)
+        CloseHandle(thread);
+    return loaded;
 }
 
 int main(int argc, char **argv)
@@ -25,6 +48,9 @@ int main(int argc, char **argv)
         return Fail("usage: answer SETUP [DIRECTORY]");
     lstrcpynA(folder, argc == 3 ? argv[2] : setup, argc == 3 ? MAX_PATH : (int)(name - setup) + 1);
     snprintf(command, sizeof(command), "\"%s\"", setup);
+    char text[MAX_PATH];
+    if (GetEnvironmentVariableA("ANSWER_DEADLINE_MS", text, MAX_PATH) && atol(text) > 0)
+        DEADLINE_MS = atol(text);
 
     HMODULE hooks = LoadLibraryA("answerhook.dll");
     HOOKPROC cbt = hooks ? (HOOKPROC)(void *)GetProcAddress(hooks, "CbtHook") : NULL;
@@ -49,6 +75,11 @@ int main(int argc, char **argv)
         || !SetWindowsHookExA(WH_CALLWNDPROC, show, hooks, process.dwThreadId)) {
         TerminateProcess(process.hProcess, 255);
         return Fail("cannot hook the setup");
+    }
+    DWORD length = GetEnvironmentVariableA("ANSWER_INJECT", text, MAX_PATH);
+    if (length && (length >= MAX_PATH || !Inject(process.hProcess, text))) {
+        TerminateProcess(process.hProcess, 255);
+        return Fail("cannot load ANSWER_INJECT into the setup");
     }
     ResumeThread(process.hThread);
 

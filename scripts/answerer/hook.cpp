@@ -184,7 +184,8 @@ void Activated(HWND hwnd)
         *dialog = {hwnd, KindOf(hwnd), false, ""};
         Describe(hwnd, dialog->kind);
         strcpy(dialog->record, g_record);
-        Write(strcat(g_record, "\n"));
+        Put("\n");
+        Write(g_record);
     }
 }
 
@@ -192,18 +193,23 @@ void Activated(HWND hwnd)
 // activation; nothing when none does.
 void Destroyed(Dialog *dialog)
 {
-    static char changed[sizeof(g_record) + 32];
+    static char described[sizeof(g_record)];
     Describe(dialog->hwnd, dialog->kind);
-    int used = sprintf(changed, "last %s\n", dialog->kind), start = used;
-    for (const char *now = g_record, *then = dialog->record; *now;) {
+    strcpy(described, g_record);
+    // Written through Put, which never runs past the record.
+    g_used = 0;
+    Put("last %s\n", dialog->kind);
+    int start = g_used;
+    for (const char *now = described, *then = dialog->record; *now;) {
         int n = (int)strcspn(now, "\n"), t = (int)strcspn(then, "\n");
         if (n != t || strncmp(now, then, n))
-            used += sprintf(changed + used, "%.*s\n", n, now);
+            Put("%.*s\n", n, now);
         now += n + (now[n] != 0);
         then += t + (then[t] != 0);
     }
-    if (used > start) {
-        Write(strcat(changed, "\n"));
+    if (g_used > start) {
+        Put("\n");
+        Write(g_record);
         SavePicture(dialog->hwnd, dialog->kind, "-last");
     }
     dialog->hwnd = NULL;

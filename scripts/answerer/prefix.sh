@@ -12,12 +12,13 @@ prefix_reg() {
 }
 
 # fresh_prefix PRISTINE PREFIX [VIEWER]: a copy of PRISTINE that shares its
-# files but those rewritten in place (registry files, .ini files). With
+# files but those rewritten in place (registry files, .ini files); with
+# PRISTINE empty, PREFIX is a whole copy already. With
 # VIEWER, for a run on a virtual display: windows are unmanaged (with no
 # window manager, Wine would wait for one at each hidden window), a crash ends
 # its process at once (no debugger), and VIEWER opens .htm and .txt files.
 fresh_prefix() {
-    cp -al "$1" "$2" || return 1
+    [ -z "$1" ] || cp -al "$1" "$2" || return 1
     find "$2" -name '*.reg' -o -name '*.ini' | while read -r f; do cp "$f" "$f.copy" && mv "$f.copy" "$f"; done
     [ -n "${3:-}" ] || return 0
     prefix_reg "$2" user.reg 'Software\Wine\X11 Driver' '"Managed"' N

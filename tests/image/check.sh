@@ -1,17 +1,21 @@
 #!/bin/bash
 # Checks the built setup.exe as Windows 95 and NT 4.0 would load it, and the
-# build's layering: check.sh SETUP_EXE ALLOWLIST SOURCE_DIR LIBRARY...
+# build's layering: check.sh SETUP_EXE ALLOWLIST SOURCE_DIR, then the libraries
+# of base, catalog, install, ui and setup.
 exe=$1 allowlist=$2 source=$3
 shift 3
-objdump=i686-w64-mingw32-objdump
+objdump=i686-w64-mingw32-objdump nm=i686-w64-mingw32-nm
 status=0
 fail() { echo "$*"; status=1; }
 
 # Only allowed system functions: no C runtime, no version.dll, nothing newer.
+imports=$($objdump -p "$exe" | awk '/DLL Name:/ { dll = tolower($3) }
+    /^\t[0-9a-f]+\t +[0-9]+  [A-Za-z_]/ { print dll, $3 }')
+# A listing in another form would pass every check below unread.
+[ "$(grep -c . <<<"$imports")" -ge 20 ] || { echo "objdump's import listing is not in the form expected"; exit 1; }
 while read -r dll function; do
     grep -qix "$dll $function" "$allowlist" || fail "import not allowed: $dll $function"
-done < <($objdump -p "$exe" | awk '/DLL Name:/ { dll = tolower($3) }
-    /^\t[0-9a-f]+\t +[0-9]+  [A-Za-z_]/ { print dll, $3 }')
+done <<<"$imports"
 
 size=$(stat -c %s "$exe")
 [ "$size" -le 16384 ] || fail "setup.exe is $size bytes, over 16384"
@@ -22,16 +26,28 @@ $objdump -h "$exe" | grep -q ' \.reloc ' || fail "no relocations"
 # The four dialog templates, and no other resource.
 resources=$(i686-w64-mingw32-windres -i "$exe" -O rc | grep -E '^\w+ [A-Z]+' |
     grep -vE '^(STYLE|EXSTYLE|CAPTION|FONT|LANGUAGE|CLASS|MENU) ' | cut -d' ' -f1,2 | tr '\n' ' ')
-[ "$resources" = "101 DIALOG 102 DIALOG 103 DIALOG 104 DIALOG " ] || fail "resources: $resources"
+[ "$resources" = "101 DIALOG 102 DIALOG 103 DIALOG 104 DIALOG " ] || fail "resources (or windres's form): $resources"
 
 # Nothing would run a static constructor: there is no C runtime to call it.
 for lib in "$@"; do
     $objdump -h "$lib" | grep -qE ' \.(ctors|init_array)' && fail "static constructor in $lib"
 done
 
-# Every include points down: base <- catalog <- install <- setup, base <- ui <- setup.
+# Every include and every call points down: base <- catalog <- install <- setup,
+# base <- ui <- setup. A call through a declaration of its own still links a
+# static library, so no layer may leave undefined what only another defines.
 declare -A allowed=([base]="base" [catalog]="base catalog" [install]="base catalog install"
                     [ui]="base ui" [setup]="base catalog install ui setup")
+declare -A library=([base]=$1 [catalog]=$2 [install]=$3 [ui]=$4 [setup]=$5)
+for layer in "${!allowed[@]}"; do
+    needed=$($nm -u "${library[$layer]}" | awk '$1 == "U" { print $2 }' | sort -u)
+    [ -n "$needed" ] || fail "nm's listing of $layer is not in the form expected"
+    for other in "${!library[@]}"; do
+        [[ " ${allowed[$layer]} " == *" $other "* ]] && continue
+        up=$(comm -12 <(echo "$needed") <($nm -g --defined-only "${library[$other]}" | awk 'NF == 3 { print $3 }' | sort -u))
+        [ -z "$up" ] || fail "$layer calls into $other: $up"
+    done
+done
 for layer in "${!allowed[@]}"; do
     for included in $(grep -ho '#include "[a-z]*/' "$source/$layer"/*.h "$source/$layer"/*.cpp | cut -d'"' -f2 | tr -d /); do
         [[ " ${allowed[$layer]} " == *" $included "* ]] || fail "$layer includes $included"

@@ -137,3 +137,13 @@ TEST_CASE("the install directory page hands on no path cut to fit")
         CHECK(Exists(r.typed) == !!r.handedOn);
     }
 }
+
+TEST_CASE("the progress page shows each row as it is added, though no message is served")
+{
+    ProgressDialog page(GetModuleHandleA(NULL), NULL);
+    REQUIRE(page.Create());
+    page.AddItem("codec");
+    page.SetStatus("DONE");
+    for (int id : {IDC_PROGRESS_ITEMS, IDC_PROGRESS_STATUS})
+        CHECK(!GetUpdateRect(GetDlgItem(page.hwnd, id), NULL, FALSE));
+}

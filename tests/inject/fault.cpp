@@ -1,0 +1,79 @@
+// fault.dll: with ORVID_FAULT=NAME:N, the N-th call that setup.exe makes of
+// NAME, a function it imports, fails as on Windows; every other call reaches
+// the real one. The answerer loads it into the suspended setup.exe, whose
+// imports are bound by then, and it rewrites NAME's import table slot.
+#include <windows.h>
+
+// How a function fails: the bytes of arguments it pops, its result, its last error.
+struct Failure { const char *name; DWORD argBytes, result, error; };
+static const Failure FAILURES[] = {
+    {"PostMessageA", 16, FALSE, ERROR_NOT_ENOUGH_QUOTA}, // a full message queue
+    {"CopyFileA", 12, FALSE, ERROR_DISK_FULL},
+    {"MoveFileA", 8, FALSE, ERROR_ACCESS_DENIED},
+    {"RegSetValueExA", 24, ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED},  // answers its error
+    {"WritePrivateProfileStringA", 16, FALSE, ERROR_ACCESS_DENIED},
+};
+static const Failure *chosen;
+static LONG calls, nth;
+
+extern "C" {
+void *faultReal;
+DWORD faultBytes, faultResult;
+void FaultStub();
+BOOL FaultDue()
+{
+    if (InterlockedIncrement(&calls) != nth)
+        return FALSE;
+    SetLastError(chosen->error);
+    return TRUE;
+}
+}
+// Imports are stdcall: a failing call pops its arguments itself; any other
+// jumps on with the caller's stack untouched.
+asm(".text\n_FaultStub:\n\tcall _FaultDue\n\ttest %eax, %eax\n\tjz 1f\n\tpop %ecx\n"
+    "\tadd _faultBytes, %esp\n\tmov _faultResult, %eax\n\tjmp *%ecx\n1:\tjmp *_faultReal\n");
+
+static BOOL Patch(BYTE *base)
+{
+    IMAGE_NT_HEADERS *nt = (IMAGE_NT_HEADERS *)(base + ((IMAGE_DOS_HEADER *)base)->e_lfanew);
+    DWORD at = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (IMAGE_IMPORT_DESCRIPTOR *d = (IMAGE_IMPORT_DESCRIPTOR *)(base + at); at && d->Name; d++) {
+        IMAGE_THUNK_DATA *name = (IMAGE_THUNK_DATA *)(base + d->OriginalFirstThunk);
+        DWORD *slot = (DWORD *)(base + d->FirstThunk), was;
+        for (; d->OriginalFirstThunk && name->u1.AddressOfData; name++, slot++) {
+            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)
+                || lstrcmpA((char *)((IMAGE_IMPORT_BY_NAME *)(base + name->u1.AddressOfData))->Name, chosen->name))
+                continue;
+            // An unbound slot would be bound later, over the stub.
+            faultReal = (void *)GetProcAddress(GetModuleHandleA((char *)base + d->Name), chosen->name);
+            if (!faultReal || *slot != (DWORD)faultReal || !VirtualProtect(slot, 4, PAGE_READWRITE, &was))
+                return FALSE;
+            *slot = (DWORD)FaultStub;
+            VirtualProtect(slot, 4, was, &was);
+        }
+    }
+    return TRUE;
+}
+
+// Refuses to load, which fails the answerer, on a setting it cannot carry out.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
+{
+    char setting[64], *count = setting;
+    DWORD n = GetEnvironmentVariableA("ORVID_FAULT", setting, sizeof(setting));
+    if (reason != DLL_PROCESS_ATTACH || !n)
+        return TRUE;
+    while (n < sizeof(setting) && *count && *count != ':')
+        count++;
+    if (n >= sizeof(setting) || !*count)
+        return FALSE;
+    for (*count++ = 0; *count >= '0' && *count <= '9' && nth < 100000; count++)
+        nth = nth * 10 + *count - '0';
+    for (const Failure &f : FAILURES)
+        if (!lstrcmpA(f.name, setting))
+            chosen = &f;
+    if (!chosen || *count || nth < 1)
+        return FALSE;
+    faultBytes = chosen->argBytes;
+    faultResult = chosen->result;
+    return Patch((BYTE *)GetModuleHandleA(NULL));
+}
