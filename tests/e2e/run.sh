@@ -27,7 +27,7 @@ MARKED="wininet uxtheme dwmapi cryptbase msimg32 userenv comctl32"
 # rows | driver entries (yes: the family's own) | answers | files installed | RegSvr32 targets |
 # release notes opened from (temp, wintemp, -) | transcript
 ROWS="
-accept accept95 hostile post_start post_end95 | yes | components=OK box=YES | $DLLS $HELP_FILES | $REGISTERING | temp
+accept accept95 hostile post_start post_start95 post_end post_end95 | yes | components=OK box=YES | $DLLS $HELP_FILES | $REGISTERING | temp
     | components progress done success exit
 no_temp | yes | components=OK box=YES | $DLLS $HELP_FILES | $REGISTERING | wintemp
     | components progress done success exit
