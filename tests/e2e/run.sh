@@ -4,15 +4,19 @@
 # by the answerer; then what it showed and left behind, against the named
 # blocks of expected.txt. A row whose name ends in 95 runs as on Windows 95.
 #
-#   run.sh BUILD_DIR ROW        (E2E_KEEP=1 keeps BUILD_DIR/e2e/ROW)
+#   run.sh BUILD_DIR ROW        (E2E_KEEP=1 keeps BUILD_DIR/e2e/ROW; for a row
+#   run as another user, a folder in /tmp that this names, which that user can reach)
 set -euo pipefail
 [ $# -eq 2 ] && [ -d "$1" ] || { echo "usage: run.sh BUILD_DIR ROW" >&2; exit 2; }
 BUILD="$(cd "$1" && pwd)"
 ROW="$2"
 HERE="$(cd "$(dirname "$0")" && pwd)"
+# Removed and made anew: never anything but a folder of the build's own, or of /tmp's.
+[[ "$BUILD" == /?* && "$ROW" =~ ^[a-z0-9_]+$ ]] || { echo "refusing row '$ROW' in '$BUILD'" >&2; exit 2; }
 WORK="$BUILD/e2e/$ROW"
-# Removed and made anew: never anything but a folder of the build's own.
-[[ "$BUILD" == /?* && "$ROW" =~ ^[a-z0-9_]+$ ]] || { echo "refusing work folder '$WORK'" >&2; exit 2; }
+rm -rf "$WORK"
+mkdir -p "$BUILD/e2e"
+if [[ "$ROW" == read_only* ]]; then ln -s "$(mktemp -d /tmp/orvid-e2e.XXXXXX)" "$WORK" && WORK="$(readlink "$WORK")"; fi
 P="$WORK/prefix"
 M="$WORK/medium"
 SYS="$P/drive_c/windows/system32"
@@ -71,11 +75,11 @@ cleanup() {
     server -k
     server -w
     if [ -n "$MOUNTED" ]; then umount "$MOUNTED" || umount -l "$MOUNTED"; fi
-    if [ "$FAILURES" = 0 ] && [ "${E2E_KEEP:-0}" != 1 ]; then rm -rf "$WORK"; fi
+    if [ "$FAILURES" = 0 ] && [ "${E2E_KEEP:-0}" != 1 ]; then rm -rf "$WORK" "$BUILD/e2e/$ROW"; fi
 }
 trap cleanup EXIT
-rm -rf "$WORK"
-mkdir -p "$WORK/kept" "$WORK/viewer" "$WORK/home"
+mkdir -p "$WORK/kept" "$WORK/viewer" "$WORK/home" "$WORK/tools"
+cp "$TOOLS/answer.exe" "$TOOLS/answerhook.dll" "$WORK/tools/"
 cp -a "$BUILD/demo-medium" "$M"
 cp "$TOOLS/recorder.exe" "$M/RegSvr32.exe"
 cp "$TOOLS/recorder.exe" "$WORK/viewer/viewer.exe"
@@ -180,7 +184,7 @@ export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="$OVERRIDES" HOME="$WORK/h
 export DISPLAY="$(cat "$BUILD/wine/display")"
 export ANSWER_LOG="$(winpath "$WORK/transcript.txt")" ANSWER_SCRIPT="$ANSWERS"
 for run in $(seq "$RUNS"); do
-    (cd "$WORK" && WINEPREFIX="$P" "${AS[@]}" wine "$TOOLS/answer.exe" "$(winpath "$M/setup.exe")" \
+    (cd "$WORK" && WINEPREFIX="$P" "${AS[@]}" wine "$WORK/tools/answer.exe" "$(winpath "$M/setup.exe")" \
         "$(winpath "$SETUP_DIR")" </dev/null >"$WORK/answer.log" 2>&1) || fail "answer, run $run: $(cat "$WORK/answer.log")"
     # The registry is written out as the server ends.
     server -k
