@@ -54,9 +54,10 @@ hooks | yes | components=OK directory=OK skipped=OK box=NO | ${DLLS/ovflow.ax /}
 IFS='|' read -r _ DRIVER ANSWERS INSTALLED REGISTERED NOTES BLOCKS <<<"$(echo "$ROWS" | awk -F'|' -v row="$ROW" '
     found { print; exit } { n = split($1, names, " "); for (i = 1; i <= n; i++) if (names[i] == row) { printf "%s", $0; found = 1 } }')"
 [ -n "${BLOCKS:-}" ] || { echo "no row $ROW" >&2; exit 2; }
-case "$ROW" in *95) FAMILY=95 ;; ver98) FAMILY=98 ;; vernt4) FAMILY=nt4 ;; *) FAMILY=nt ;; esac
+# The Windows that Wine plays for the setup: its own default unless a row says.
+case "$ROW" in *95) WINDOWS=win95 ;; ver98) WINDOWS=win98 ;; vernt4) WINDOWS=nt40 ;; *) WINDOWS="" ;; esac
 DRIVER="${DRIVER// /}" NOTES="${NOTES// /}"
-[ "$DRIVER" != yes ] || DRIVER="$(sed 's/nt4/nt/; s/98/95/' <<<"$FAMILY")"
+[ "$DRIVER" != yes ] || { [[ "$WINDOWS" == win9* ]] && DRIVER=95 || DRIVER=nt; }
 
 FAILURES=0
 fail() { echo "FAIL: $*"; FAILURES=$((FAILURES + 1)); }
@@ -86,8 +87,6 @@ cp "$TOOLS/recorder.exe" "$WORK/viewer/viewer.exe"
 SETUP_DIR="$M"
 OVERRIDES="mscoree,mshtml="
 RUNS=1
-WINDOWS_VERSION=""
-case "$FAMILY" in 95) WINDOWS_VERSION=win95 ;; 98) WINDOWS_VERSION=win98 ;; nt4) WINDOWS_VERSION=nt40 ;; esac
 keep() { cp "$1" "$SYS/$2" && cp "$1" "$WORK/kept/$2"; }
 
 if [ "${ROW%95}" = read_only ]; then
@@ -129,7 +128,7 @@ ver98 | vernt4)
     cp "$BUILD/tests/standin/version.dll" "$SYS/version.dll"
     reg user.reg 'Software\Wine\AppDefaults\setup.exe\DllOverrides' '"version"' native
     keep "$FIXTURES/codec_newer.dll" ovcodec.dll
-    if [ "$FAMILY" = nt4 ]; then
+    if [ "$WINDOWS" = nt40 ]; then
         reg system.reg 'Software\Microsoft\Windows\CurrentVersion\App Paths\iexplore.exe' '"Path"' 'C:\nowhere'
         cp "$FIXTURES/ds_exact.dll" "$P/drive_c/dshow.dll"
         reg system.reg 'Software\Classes\CLSID\{05589FA1-C356-11CE-BF01-00AA0055595A}\InprocServer32' @ 'C:\dshow.dll'
@@ -177,7 +176,7 @@ hooks)
     OVERRIDES+=";wininet=d"
     ;;
 esac
-[ -z "$WINDOWS_VERSION" ] || reg user.reg 'Software\Wine\AppDefaults\setup.exe' '"Version"' "$WINDOWS_VERSION"
+[ -z "$WINDOWS" ] || reg user.reg 'Software\Wine\AppDefaults\setup.exe' '"Version"' "$WINDOWS"
 
 start=$(date +%s%N)
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="$OVERRIDES" HOME="$WORK/home"
