@@ -1,12 +1,33 @@
-// File-system helpers on the system's file attributes.
+// File-system helpers shared by the probe, the installer and the pages.
+// Paths are walked by characters of the user's code page: on a double-byte
+// one the second byte of a character may be the byte of '\' or '/'.
 #include "base/files.h"
 #include "base/text.h"
 
+static int IsSeparator(const char *at)
+{
+    return *at == '\\' || *at == '/';
+}
+
 void TrimSeparators(char *path)
 {
-    int len = lstrlenA(path);
-    while (len > 0 && (path[len - 1] == '\\' || path[len - 1] == '/'))
-        path[--len] = '\0';
+    char *trailing = NULL;
+    for (char *p = path; *p; p = CharNextA(p))
+        if (!IsSeparator(p))
+            trailing = NULL;
+        else if (!trailing)
+            trailing = p;
+    if (trailing)
+        *trailing = '\0';
+}
+
+char *FindFileName(char *path)
+{
+    char *name = path;
+    for (char *p = path; *p; p = CharNextA(p))
+        if (IsSeparator(p))
+            name = p + 1;
+    return name;
 }
 
 int IsDirectory(const char *path)
@@ -25,7 +46,7 @@ int IsFile(const char *path)
 
 static char *FindChar(char *text, char c)
 {
-    for (; *text; text++)
+    for (; *text; text = CharNextA(text))
         if (*text == c)
             return text;
     return NULL;
@@ -46,6 +67,7 @@ void CreateDirectoryPath(const char *path)
             sep = FindChar(cursor, '/');
         if (!sep)
             break;
+        // No byte of a double-byte character is ':'.
         if (sep > work && sep[-1] != ':') {
             *sep = '\0';
             CreateDirectoryA(work, NULL);

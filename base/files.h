@@ -8,6 +8,9 @@ int IsDirectory(const char *path);
 // Cuts trailing '\' and '/' off the text.
 void TrimSeparators(char *path);
 
+// The part after the last '\' or '/': the whole text when there is none.
+char *FindFileName(char *path);
+
 // 1 when the path names an existing file: not a folder, not missing.
 int IsFile(const char *path);
 

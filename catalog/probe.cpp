@@ -201,15 +201,22 @@ void AppendDir(char *dir, char ***list, int *count, int *capacity)
     (*count)++;
 }
 
+static char LowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? (char)(c + 32) : c;
+}
+
 static int SameTextIgnoringAsciiCase(const char *a, const char *b)
 {
     for (;; a++, b++) {
-        char x = (*a >= 'A' && *a <= 'Z') ? (char)(*a + 32) : *a;
-        char y = (*b >= 'A' && *b <= 'Z') ? (char)(*b + 32) : *b;
-        if (x != y)
+        if (LowerAscii(*a) != LowerAscii(*b))
             return 0;
-        if (!x)
+        if (!*a)
             return 1;
+        // The second byte of a double-byte character may lie in 'A'..'Z'
+        // without being a letter: it is compared as it is.
+        if (CharNextA(a) == a + 2 && *++a != *++b)
+            return 0;
     }
 }
 
@@ -237,7 +244,7 @@ void GetAppPathDirs(const char *exeName, char ***list)
     while (*p) {
         char *element = p;
         while (*p && *p != ';')
-            p++;
+            p = CharNextA(p);
         if (*p)
             *p++ = '\0';
         // The list's texts are joined to file names.

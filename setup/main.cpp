@@ -2,6 +2,7 @@
 // host window and its message loop.
 #include <windows.h>
 #include <objbase.h>
+#include "base/files.h"
 #include "base/syslib.h"
 #include "setup/hostwnd.h"
 
@@ -18,10 +19,9 @@ static int RunProgram(HINSTANCE hInstance, int showCommand)
     DWORD n = GetModuleFileNameA(NULL, path, sizeof(path));
     if (n == 0 || n >= sizeof(path))
         return 0;
-    while (n > 0 && path[n - 1] != '\\')
-        n--;
-    path[n] = '\0';
-    if (n == 0 || !SetCurrentDirectoryA(path))
+    char *name = FindFileName(path);
+    *name = '\0';
+    if (name == path || !SetCurrentDirectoryA(path))
         return 0;
     // COM stays initialised until the process ends; the folder browser needs it.
     CoInitialize(NULL);

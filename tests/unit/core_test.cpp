@@ -245,3 +245,51 @@ TEST_CASE("installing one component: copy, registration, paths that do not fit")
     }
     SetCurrentDirectoryA("C:\\");
 }
+
+// Run on code page 932 (unit932), where 0x5C and 'A'..'Z' are also second
+// bytes: 表 is 95 5C, ソ 83 5C, 能 94 5C, ア 83 41 and ヂ 83 61.
+TEST_CASE("paths are walked by characters of a double-byte code page")
+{
+    REQUIRE(GetACP() == 932);
+    const string chart = "\x90\x7D\x95\x5C", sono = "\x83\x5C\x94\x5C", a = "\x83\x41", di = "\x83\x61";
+    struct Trim { string path, trimmed, name; } trims[] = {
+        {"C:\\" + chart, "C:\\" + chart, chart},
+        {"C:\\" + chart + "\\/\\", "C:\\" + chart, ""},
+        {"C:\\x\\" + sono + ".exe", "C:\\x\\" + sono + ".exe", sono + ".exe"},
+    };
+    for (Trim &t : trims) {
+        char path[MAX_PATH];
+        lstrcpyA(path, t.path.c_str());
+        CHECK(string(FindFileName(path)) == t.name);
+        TrimSeparators(path);
+        CHECK(string(path) == t.trimmed);
+    }
+
+    // Each level is made as named, and nothing of half a character.
+    Scratch s("dbcs");
+    for (const string &nested : {chart + "\\" + sono, chart + "\\" + sono + "/" + a})
+        CreateDirectoryPath((s / nested).c_str());
+    for (const string &level : {s.path, s / chart, s / chart + "\\" + sono}) {
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA((level + "\\*").c_str(), &found);
+        std::vector<string> names;
+        for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found))
+            if (found.cFileName[0] != '.')
+                names.push_back(found.cFileName);
+        FindClose(find);
+        CHECK(names == std::vector<string>{level == s.path ? chart : level == s / chart ? sono : a});
+    }
+
+    // Listed with and without its trailing separator, the folder is one; two
+    // folders whose names differ only in a second byte's case are two.
+    TestKey appPaths(HKEY_LOCAL_MACHINE, APP_PATHS, "Path");
+    CreateDirectoryA((s / a).c_str(), NULL);
+    CreateDirectoryA((s / di).c_str(), NULL);
+    appPaths.Set(REG_SZ, s / chart + "\\;" + s / chart + ";" + s / a + ";" + s / di + '\0');
+    SystemProbe probe;
+    ProbeSystem(&probe);
+    std::vector<string> got;
+    for (char **dir = probe.appPathDirs; dir && *dir; dir++)
+        got.push_back(*dir);
+    CHECK(got == std::vector<string>{s / chart, s / a, s / di});
+}
