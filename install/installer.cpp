@@ -47,28 +47,51 @@ static DWORD FailStep(SetupComponent *component, const char *reason, DWORD error
     return error;
 }
 
-typedef BOOL (WINAPI *MoveFileExFn)(const char *, const char *, DWORD);
-
 static int IsWindows95Family()
 {
     return (GetVersion() & 0x80000000) != 0;
 }
 
+// Removes a name of ours beside the target that a run cut short left; a link
+// there is removed, not followed. 0, or the error that kept it there.
+static DWORD RemoveStale(const char *path)
+{
+    if (DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND)
+        return 0;
+    return LastErrorOr((DWORD)-1);
+}
+
 // Puts a whole copy in the target's place. The Windows 95 family has no
-// replacing move (its MoveFileEx only fails), so there the target goes first.
-static BOOL PutInPlace(const char *fresh, const char *target)
+// replacing move (its MoveFileEx is a stub that fails): there the old file is set aside
+// under a name of ours, the new one moved in, and only then the old one
+// deleted, so that at every step one of them is in place. 0, or the error of
+// the step that stopped it.
+static DWORD PutInPlace(const char *fresh, const char *aside, const char *target)
 {
     // A copy from a CD is read-only, and so is one that an earlier run left.
     SetFileAttributesA(fresh, FILE_ATTRIBUTE_NORMAL);
-    if (IsFile(target))
+    int replacing = IsFile(target);
+    if (replacing)
         SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
+    SetLastError(0);
     if (!IsWindows95Family()) {
-        MoveFileExFn moveFileEx =
-            (MoveFileExFn)(void *)GetProcAddress(GetModuleHandleA("kernel32.dll"), "MoveFileExA");
-        return moveFileEx && moveFileEx(fresh, target, MOVEFILE_REPLACE_EXISTING);
+        return MoveFileExA(fresh, target, MOVEFILE_REPLACE_EXISTING) ? 0 : LastErrorOr((DWORD)-1);
     }
-    DeleteFileA(target);
-    return MoveFileA(fresh, target);
+    DWORD error = replacing ? RemoveStale(aside) : 0;
+    if (error)
+        return error;
+    if (replacing && !MoveFileA(target, aside))
+        return LastErrorOr((DWORD)-1);
+    if (MoveFileA(fresh, target)) {
+        // Left behind, the old copy is only removed by the next run.
+        if (replacing)
+            DeleteFileA(aside);
+        return 0;
+    }
+    error = LastErrorOr((DWORD)-1);
+    if (replacing)
+        MoveFileA(aside, target);
+    return error;
 }
 
 // Copies without ever leaving the target damaged: a full disk or a failing
@@ -77,15 +100,16 @@ static BOOL PutInPlace(const char *fresh, const char *target)
 static DWORD CopyComponentFile(const char *source, const char *target)
 {
     char fresh[MAX_PATH];
-    if (!TextFormat(fresh, sizeof(fresh), "%s.new", target))
+    char aside[MAX_PATH];
+    if (!TextFormat(fresh, sizeof(fresh), "%s.new", target) || !TextFormat(aside, sizeof(aside), "%s.old", target))
         return ERROR_FILENAME_EXCED_RANGE;
-    // Left by a run that was cut short; a link there is removed, not followed.
-    DeleteFileA(fresh);
+    DWORD error = RemoveStale(fresh);
+    if (error)
+        return error;
     SetLastError(0);
-    if (CopyFileA(source, fresh, TRUE) && PutInPlace(fresh, target))
-        return 0;
-    DWORD error = LastErrorOr((DWORD)-1);
-    DeleteFileA(fresh);
+    error = CopyFileA(source, fresh, TRUE) ? PutInPlace(fresh, aside, target) : LastErrorOr((DWORD)-1);
+    if (error)
+        DeleteFileA(fresh);
     return error;
 }
 

@@ -9,6 +9,7 @@
 //                  kind; progress=CANCEL is taken by the next box after it in
 //                  the script, and pressed on the progress page while it is up
 //   ANSWER_SHOTS   a folder for NN-KIND.bmp pictures (optional)
+//   ANSWER_DIRECTORY  typed into the directory page before it is answered (optional)
 // The transcript is ASCII: other bytes, backslashes, line feeds and tabs are
 // escaped (\xAE, \\, \n, \t), so that it holds the texts byte for byte.
 #include <windows.h>
@@ -171,6 +172,12 @@ void Answer(HWND hwnd, const char *kind)
                 if (d.hwnd && !strcmp(d.kind, "progress"))
                     Press(d.hwnd, earlier->button);
         }
+    // Typed as a user would, in characters: Wine's ANSI copy of the
+    // environment may lose those of a double-byte code page.
+    WCHAR typed[MAX_PATH];
+    DWORD length = GetEnvironmentVariableW(L"ANSWER_DIRECTORY", typed, MAX_PATH);
+    if (!strcmp(kind, "directory") && length && length < MAX_PATH)
+        SetDlgItemTextW(hwnd, 1003, typed);
     step->taken = true;
     Press(hwnd, step->button);
 }

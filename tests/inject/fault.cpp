@@ -10,6 +10,10 @@ static const Failure FAILURES[] = {
     {"PostMessageA", 16, FALSE, ERROR_NOT_ENOUGH_QUOTA}, // a full message queue
     {"RegSetValueExA", 24, ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED},  // answers its error
     {"WritePrivateProfileStringA", 16, FALSE, ERROR_ACCESS_DENIED},
+    {"DeleteFileA", 4, FALSE, ERROR_ACCESS_DENIED},
+    {"CopyFileA", 12, FALSE, ERROR_DISK_FULL},
+    {"MoveFileA", 8, FALSE, ERROR_SHARING_VIOLATION},   // the file is in use
+    {"MoveFileExA", 12, FALSE, ERROR_SHARING_VIOLATION},
 };
 static const Failure *chosen;
 static LONG calls, nth;
