@@ -1,7 +1,7 @@
 #!/bin/bash
 # Writes the help viewer's 16x16 24-bit bitmap (a blue tile with an orange
 # diagonal) to the given file; generated so that no binary is kept in the tree.
-set -eu
+set -euo pipefail
 out="$1"
 le32() { printf "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $(($1 & 255)) $(($1 >> 8 & 255)) $(($1 >> 16 & 255)) $(($1 >> 24 & 255)))"; }
 le16() { printf "$(printf '\\x%02x\\x%02x' $(($1 & 255)) $(($1 >> 8 & 255)))"; }

@@ -14,8 +14,8 @@ BUILD="$(cd "$BUILD_DIR" && pwd)"
 DEMO="$BUILD/demo"
 MEDIUM="$DEMO/medium"
 SHOTS="$DEMO/screenshots"
-export WINEPREFIX="$DEMO/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-source scripts/answerer/prefix.sh
+export WINEPREFIX="$DEMO/prefix"
+source scripts/wine.sh
 
 if [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null || true; fi
 rm -rf "$DEMO"
@@ -46,7 +46,8 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     (cd "$MEDIUM" && wine setup.exe </dev/null >"$DEMO/wine.log" 2>&1) || rc=$?
     echo "setup.exe ended with exit code $rc"
 else
-    fresh_prefix "$BUILD/wine/pristine" "$WINEPREFIX" "$DEMO/viewer.exe"
+    fresh_prefix "$BUILD/wine/pristine" "$WINEPREFIX"
+    headless_prefix "$WINEPREFIX" "$DEMO/viewer.exe"
     cp "$BUILD/scripts/answerer/recorder.exe" "$DEMO/viewer.exe"
     exec 3< <(exec Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
     XVFB_PID=$!

@@ -75,7 +75,7 @@ block() {
         fi
 }
 CP932=""
-source "$HERE/../../scripts/answerer/prefix.sh"
+source "$HERE/../../scripts/wine.sh"
 reg() { prefix_reg "$P" "$@"; }
 
 AS=()           # the user the setup runs as: root unless a row says otherwise
@@ -94,7 +94,7 @@ cp -a "$BUILD/demo-medium" "$M"
 cp "$TOOLS/recorder.exe" "$M/RegSvr32.exe"
 cp "$TOOLS/recorder.exe" "$WORK/viewer/viewer.exe"
 SETUP_DIR="$M"
-OVERRIDES="mscoree,mshtml="
+OVERRIDES=""
 RUNS=1
 HELD=""
 keep() { cp "$1" "$SYS/$2" && cp "$1" "$WORK/kept/$2"; }
@@ -104,10 +104,10 @@ if arranged read_only; then
     # for whom the read-only attribute holds; root ignores it.
     cp -a "$BUILD/wine/pristine" "$P"
     rm -f "$P/wineserver"       # names root's server folder
-    fresh_prefix "" "$P" "$WORK/viewer/viewer.exe"
 else
-    fresh_prefix "$BUILD/wine/pristine" "$P" "$WORK/viewer/viewer.exe"
+    fresh_prefix "$BUILD/wine/pristine" "$P"
 fi
+headless_prefix "$P" "$WORK/viewer/viewer.exe"
 TEMP_DIR="$(echo "$P"/drive_c/users/*/Temp)"
 # unix PATH: a Windows path of drive C in the prefix.
 unix() { local p="${1#C:}"; echo "$P/drive_c${p//\\//}"; }
@@ -202,7 +202,7 @@ for step in $ARRANGE; do
 done
 [ -z "$WINDOWS" ] || reg user.reg 'Software\Wine\AppDefaults\setup.exe' '"Version"' "$WINDOWS"
 start=$(date +%s%N)
-export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="$OVERRIDES" HOME="$WORK/home"
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES$OVERRIDES" HOME="$WORK/home"
 export DISPLAY="$(cat "$BUILD/wine/display")"
 export ANSWER_LOG="$(winpath "$WORK/transcript.txt")" ANSWER_SCRIPT="$ANSWERS"
 # Folders of drive C outside the Windows and users' folders, before the run.
