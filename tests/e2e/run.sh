@@ -119,6 +119,12 @@ for step in $ARRANGE; do
     older) keep "$FIXTURES/v1.dll" ovcodec.dll ;;
     newer) keep "$FIXTURES/codec_newer.dll" ovcodec.dll ;;
     no_regsvr32) rm "$M/RegSvr32.exe" ;;
+    stale)
+        # What a run cut short leaves beside the codec: part of a copy, and
+        # the old file set aside.
+        head -c 1000 "$M/ovcodec.dll" >"$SYS/ovcodec.dll.new"
+        cp "$FIXTURES/v1.dll" "$SYS/ovcodec.dll.old"
+        ;;
     cp932) export LANG=ja_JP.UTF-8 CP932=1 ;;
     held) HELD=1 ;;
     browser=*)
