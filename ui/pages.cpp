@@ -21,12 +21,6 @@ void ComponentListDialog::OnInitDialog()
     SetItemText(IDC_LIST_TEXT, listText);
 }
 
-void ComponentListDialog::OnCancel()
-{
-    if (ConfirmCancel(hwnd))
-        SetupDialog::OnCancel();
-}
-
 // A full field is cut off at its capacity, always terminated.
 void ComponentListDialog::AddLine(const char *text)
 {
@@ -72,8 +66,8 @@ void ProgressDialog::SetStatus(const char *word)
 void ProgressDialog::Repaint()
 {
     // Paints without dispatching anything, so no click is served out of turn.
-    if (hwnd)
-        RedrawWindow(hwnd, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (Window())
+        RedrawWindow(Window(), NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 int ProgressDialog::TakeCancelRequest()
@@ -103,12 +97,6 @@ void DirectoryDialog::OnOK()
     SetupDialog::OnOK();
 }
 
-void DirectoryDialog::OnCancel()
-{
-    if (ConfirmCancel(hwnd))
-        SetupDialog::OnCancel();
-}
-
 INT_PTR DirectoryDialog::OnCommand(UINT controlId, UINT notifyCode)
 {
     if (controlId != IDC_BROWSE)
@@ -125,8 +113,8 @@ void DirectoryDialog::SetDirectory(const char *path)
 
 int DirectoryDialog::GetDirectory(char *output, size_t size)
 {
-    if (hwnd)
-        GetDlgItemTextA(hwnd, IDC_DIRECTORY_EDIT, directory, sizeof(directory));
+    if (Window())
+        GetDlgItemTextA(Window(), IDC_DIRECTORY_EDIT, directory, sizeof(directory));
     if (!output || TextCopy(output, size, directory))
         return 1;
     if (size)
@@ -142,7 +130,7 @@ void DirectoryDialog::Browse()
     BROWSEINFOA info;
     ZeroMemory(&info, sizeof(info));
     // Owned by the host window, so the page stays enabled while the browser runs.
-    info.hwndOwner = hwndParent;
+    info.hwndOwner = Parent();
     info.lpszTitle = BROWSE_TITLE;
     info.lpfn = BrowseCallback;
     info.lParam = (LPARAM)this;

@@ -8,7 +8,6 @@ class ComponentListDialog : public SetupDialog {
 public:
     ComponentListDialog(HINSTANCE hInstance, int templateId, HWND hwndParent);
     void OnInitDialog() override;
-    void OnCancel() override;
     void AddLine(const char *text);
 
 private:
@@ -40,7 +39,6 @@ public:
     DirectoryDialog(HINSTANCE hInstance, int templateId, HWND hwndParent);
     void OnInitDialog() override;
     void OnOK() override;
-    void OnCancel() override;
     INT_PTR OnCommand(UINT controlId, UINT notifyCode) override;
 
     void SetDirectory(const char *path);

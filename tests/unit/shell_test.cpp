@@ -99,7 +99,7 @@ TEST_CASE("each label's text fits its control in the dialog's font")
     for (SetupDialog *page : {(SetupDialog *)&list, (SetupDialog *)&skipped, (SetupDialog *)&directory}) {
         REQUIRE(page->Create());
         // The labels: statics without an id of their own (0xFFFF in a template).
-        for (HWND label = GetWindow(page->hwnd, GW_CHILD); label; label = GetWindow(label, GW_HWNDNEXT)) {
+        for (HWND label = GetWindow(page->Window(), GW_CHILD); label; label = GetWindow(label, GW_HWNDNEXT)) {
             char text[256];
             int length = GetWindowTextA(label, text, sizeof(text));
             if (GetDlgCtrlID(label) != 0xFFFF || !length)
@@ -129,8 +129,8 @@ TEST_CASE("the install directory page hands on no path cut to fit")
     for (const Row &r : rows) {
         DirectoryDialog page(GetModuleHandleA(NULL), IDD_DIRECTORY, NULL);
         REQUIRE(page.Create());
-        SetDlgItemTextA(page.hwnd, IDC_DIRECTORY_EDIT, r.typed.c_str());
-        SendMessageA(page.hwnd, WM_COMMAND, IDOK, 0);
+        SetDlgItemTextA(page.Window(), IDC_DIRECTORY_EDIT, r.typed.c_str());
+        SendMessageA(page.Window(), WM_COMMAND, IDOK, 0);
         char handed[MAX_PATH] = "#";
         CHECK(page.GetDirectory(handed, sizeof(handed)) == r.handedOn);
         CHECK(string(handed) == (r.handedOn ? r.typed : ""));
@@ -145,5 +145,5 @@ TEST_CASE("the progress page shows each row as it is added, though no message is
     page.AddItem("codec");
     page.SetStatus("DONE");
     for (int id : {IDC_PROGRESS_ITEMS, IDC_PROGRESS_STATUS})
-        CHECK(!GetUpdateRect(GetDlgItem(page.hwnd, id), NULL, FALSE));
+        CHECK(!GetUpdateRect(GetDlgItem(page.Window(), id), NULL, FALSE));
 }
