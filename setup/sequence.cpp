@@ -90,7 +90,7 @@ static int AskInstallDirectory(HWND hwndHost, HINSTANCE hInstance)
         return 0;
     // The page's window is gone; it hands out what it read at OK, or nothing
     // when that would not fit a path.
-    directoryPage.GetDirectory(g_installDir, sizeof(g_installDir));
+    directoryPage.CopyDirectory(g_installDir, sizeof(g_installDir));
     return 1;
 }
 

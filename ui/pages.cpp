@@ -90,7 +90,7 @@ void DirectoryDialog::OnInitDialog()
 
 void DirectoryDialog::OnOK()
 {
-    GetDirectory(NULL, 0);
+    ReadDirectoryField();
     // A text too long for a path creates nothing, as a directory that cannot be
     // created; the sequence then hands on no directory at all.
     CreateDirectoryPath(directory);
@@ -111,11 +111,14 @@ void DirectoryDialog::SetDirectory(const char *path)
     SetItemText(IDC_DIRECTORY_EDIT, directory);
 }
 
-int DirectoryDialog::GetDirectory(char *output, size_t size)
+void DirectoryDialog::ReadDirectoryField()
 {
-    if (Window())
-        GetDlgItemTextA(Window(), IDC_DIRECTORY_EDIT, directory, sizeof(directory));
-    if (!output || TextCopy(output, size, directory))
+    GetDlgItemTextA(Window(), IDC_DIRECTORY_EDIT, directory, sizeof(directory));
+}
+
+int DirectoryDialog::CopyDirectory(char *output, size_t size) const
+{
+    if (TextCopy(output, size, directory))
         return 1;
     if (size)
         output[0] = '\0';
@@ -124,7 +127,9 @@ int DirectoryDialog::GetDirectory(char *output, size_t size)
 
 void DirectoryDialog::Browse()
 {
-    GetDirectory(NULL, 0);
+    ReadDirectoryField();
+    // Even when the browser is then cancelled: it opens with this directory
+    // selected, and only a directory that exists can be selected.
     CreateDirectoryPath(directory);
 
     BROWSEINFOA info;
@@ -147,10 +152,8 @@ void DirectoryDialog::Browse()
 int CALLBACK DirectoryDialog::BrowseCallback(HWND hwndBrowser, UINT message, LPARAM value, LPARAM data)
 {
     if (message == BFFM_INITIALIZED) {
-        DirectoryDialog *page = (DirectoryDialog *)data;
-        char path[sizeof(page->directory)];
-        page->GetDirectory(path, sizeof(path));
-        SendMessageA(hwndBrowser, BFFM_SETSELECTIONA, TRUE, (LPARAM)path);
+        const DirectoryDialog *page = (const DirectoryDialog *)data;
+        SendMessageA(hwndBrowser, BFFM_SETSELECTIONA, TRUE, (LPARAM)page->directory);
     }
     return 0;
 }

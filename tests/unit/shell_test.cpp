@@ -132,7 +132,7 @@ TEST_CASE("the install directory page hands on no path cut to fit")
         SetDlgItemTextA(page.Window(), IDC_DIRECTORY_EDIT, r.typed.c_str());
         SendMessageA(page.Window(), WM_COMMAND, IDOK, 0);
         char handed[MAX_PATH] = "#";
-        CHECK(page.GetDirectory(handed, sizeof(handed)) == r.handedOn);
+        CHECK(page.CopyDirectory(handed, sizeof(handed)) == r.handedOn);
         CHECK(string(handed) == (r.handedOn ? r.typed : ""));
         CHECK(Exists(r.typed) == !!r.handedOn);
     }
