@@ -65,9 +65,10 @@ void ProgressDialog::SetStatus(const char *word)
 
 void ProgressDialog::Repaint()
 {
-    // Paints without dispatching anything, so no click is served out of turn.
+    // Paints what the new text invalidated, and dispatches nothing, so no
+    // click is served out of turn.
     if (Window())
-        RedrawWindow(Window(), NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        RedrawWindow(Window(), NULL, NULL, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 int ProgressDialog::TakeCancelRequest()
