@@ -42,7 +42,7 @@ static DWORD LastErrorOr(DWORD fallback)
 
 static DWORD FailStep(SetupComponent *component, const char *reason, DWORD error)
 {
-    BlockDependents(component);
+    MarkBlocked(component);
     component->reason = reason;
     return error;
 }
@@ -146,7 +146,7 @@ DWORD InstallComponent(const SystemProbe *probe, SetupComponent *component)
     DWORD flags = component->flags;
 
     if (flags & COMP_COPY) {
-        if (IsPassedOver(component))
+        if (IsParentBlocked(component))
             return 0;   // passed over with its parent, and counts as done
         if (!havePaths)
             return FailStep(component, REASON_COPY_FAILED, pathError);
