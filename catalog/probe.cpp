@@ -172,14 +172,15 @@ int QueryProductName(const char *fileName, const char **name, UINT *length)
 
 int CompareVersions(const FileVersion *a, const FileVersion *b)
 {
-    // The four parts, most significant first, as they lie in the record.
-    static_assert(sizeof(FileVersion) == 4 * sizeof(WORD), "four parts in a row");
-    const WORD *x = &a->major;
-    const WORD *y = &b->major;
-    for (int i = 0; i < 4; i++)
-        if (x[i] != y[i])
-            return (int)x[i] - (int)y[i];
-    return 0;
+    // Major first: the most significant number that differs decides.
+    int difference = (int)a->major - (int)b->major;
+    if (!difference)
+        difference = (int)a->minor - (int)b->minor;
+    if (!difference)
+        difference = (int)a->build - (int)b->build;
+    if (!difference)
+        difference = (int)a->revision - (int)b->revision;
+    return difference;
 }
 
 void AppendDir(char *dir, char ***list, int *count, int *capacity)
