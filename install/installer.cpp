@@ -8,13 +8,19 @@
 #include "base/text.h"
 #include "catalog/plan.h"
 
-const char DRIVER_DESCRIPTION[] = "Orvid\xAE video Raw YVU9 by Kalor";
+static const char DRIVER_DESCRIPTION[] = "Orvid\xAE video Raw YVU9 by Kalor";
 
 const char REASON_COPY_FAILED[] = "CopyFile failure";
 const char REASON_REGISTER_FAILED[] = "regsvr32.exe failure";
 const char REASON_REGISTRY_FAILED[] = "failure to set registry entries";
 
 static const char REGSVR32[] = ".\\RegSvr32.exe";
+
+struct RegistryEntry {
+    const char *subKey;         // under HKEY_LOCAL_MACHINE; null ends a list
+    const char *valueName;      // null: the value name is the target path
+    const char *data;           // null: the data is the target path
+};
 
 #define ICM_YVU9_KEY "System\\CurrentControlSet\\control\\MediaResources\\icm\\vidc.YVU9"
 
@@ -103,7 +109,7 @@ static DWORD RegisterServer(const char *target)
     HINSTANCE started = ShellExecuteA(NULL, "open", REGSVR32, parameters, "", SW_SHOWNORMAL);
     if ((UINT_PTR)started > 32)
         return 0;
-    return LastErrorOr((UINT_PTR)started ? (DWORD)(UINT_PTR)started : (DWORD)-1);
+    return LastErrorOr((UINT_PTR)started ? (DWORD)(UINT_PTR)started : FAILED_WITHOUT_CODE);
 }
 
 static DWORD WriteDriverEntries(SetupComponent *component, const char *target)
@@ -117,7 +123,7 @@ static DWORD WriteDriverEntries(SetupComponent *component, const char *target)
             TextCopy(shortPath, sizeof(shortPath), target);
         SetLastError(0);
         if (!WritePrivateProfileStringA("drivers32", "VIDC.YVU9", shortPath, "system.ini"))
-            return LastErrorOr((DWORD)-1);
+            return LastErrorOr(FAILED_WITHOUT_CODE);
         // The family keeps the file's changes in a cache and writes them out
         // later; a crash before then would lose the line. This call writes
         // them now, and answers 0 by design.
@@ -131,7 +137,7 @@ static DWORD WriteDriverEntries(SetupComponent *component, const char *target)
         if (!WriteRegistryString(e->subKey, valueName, data, HKEY_LOCAL_MACHINE)) {
             // Entries written before stay written.
             component->reason = REASON_REGISTRY_FAILED;
-            return LastErrorOr((DWORD)-1);
+            return LastErrorOr(FAILED_WITHOUT_CODE);
         }
     }
     return 0;
