@@ -44,18 +44,16 @@ TEST_CASE("a version is the product version of a sound version block, on every s
     char system[8] = "";
     GetEnvironmentVariableA("ORVID_VERSIONS", system, sizeof(system));
     const int on = string(system) == "98" ? 1 : string(system) == "nt4" ? 2 : 0;
-    // Whatever the library writes stays inside the buffer: it ends in a guard.
-    BYTE *buffer = (BYTE *)HeapAlloc(GetProcessHeap(), 0, VERSION_BUFFER_MIN + 4096);
-    FillMemory(buffer + VERSION_BUFFER_MIN, 4096, 0xA5);
-    g_versionInfo = buffer;
-    g_versionInfoSize = VERSION_BUFFER_MIN;
-    // Product version and product name read, on Wine, 98, NT 4.0.
+    // The library that the probe loaded, asked again what it hands out from a
+    // block that the probe read: all of it lies inside the probe's own buffer.
+    auto query = (decltype(&VerQueryValueA))(void *)GetProcAddress(LoadLibraryA("version.dll"), "VerQueryValueA");
+    // Product version and product name read, on Wine, 98, NT 4.0. The buffer
+    // only grows: the blocks that claim more than they hold come before the large one.
     struct Row {
         const char *file; int ok[3]; FileVersion version; int named[3]; const char *name = "Orvid test fixture";
     } rows[] = {
         {"v1.dll", {1, 1, 1}, {1, 0, 0, 0}, {1, 1, 1}},  // the file version, 9.0.0.0, is not read
         {"v2.dll", {1, 1, 1}, {2, 0, 0, 0}, {1, 1, 1}},
-        {"large.dll", {1, 1, 1}, {3, 1, 4, 1}, {1, 1, 1}},
         {"nover.dll", {0, 0, 0}, {}, {0, 0, 0}},
         {"short16.dll", {0, 0, 0}, {}, {0, 0, 0}},       // a fixed part of 16 bytes
         {"cut52.dll", {0, 0, 0}, {}, {0, 0, 0}},         // claims 52 bytes where the block holds 20
@@ -68,11 +66,12 @@ TEST_CASE("a version is the product version of a sound version block, on every s
         {"at_size.dll", {1, 1, 0}, {1, 0, 0, 0}, {0, 1, 0}},
         {"past_size.dll", {0, 1, 0}, {1, 0, 0, 0}, {0, 1, 0}},
         {"tiny.dll", {0, 0, 0}, {}, {0, 0, 0}},
+        {"large.dll", {1, 1, 1}, {3, 1, 4, 1}, {1, 1, 1}},
         {"missing.dll", {0, 0, 0}, {}, {0, 0, 0}},
     };
-    rows[2].name = LONG_NAME.c_str();
+    rows[11].name = LONG_NAME.c_str();
     for (const Row &r : rows) {
-        INFO(r.file, " on ", on);
+        INFO(string(r.file), " on ", on);
         FileVersion version = {7, 7, 7, 7};
         CHECK(QueryProductVersion(Fixture(r.file).c_str(), &version) == r.ok[on]);
         if (r.ok[on])
@@ -81,9 +80,12 @@ TEST_CASE("a version is the product version of a sound version block, on every s
         UINT length = 7;
         CHECK(QueryProductName(Fixture(r.file).c_str(), &name, &length) == r.named[on]);
         CHECK(string(name ? name : "", name ? length - 1 : 0) == (r.named[on] ? r.name : ""));
+        DWORD size = 0;
+        const BYTE *buffer = GetVersionBuffer(&size), *value = NULL;
+        for (const char *path : {"\\", "\\StringFileInfo\\040904E4\\ProductName"})
+            if ((r.ok[on] || r.named[on]) && query(buffer, path, (void **)&value, &length))
+                CHECK((value >= buffer && length <= size && (DWORD)(value - buffer) <= size - length));
     }
-    CHECK(g_versionInfo == buffer);
-    CHECK(string((char *)buffer + VERSION_BUFFER_MIN, 4096) == string(4096, (char)0xA5));
 }
 
 TEST_CASE("the App Paths list and the browser threshold")
