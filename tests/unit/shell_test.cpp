@@ -90,6 +90,28 @@ TEST_CASE("release notes: the first that copies and opens, copied into a folder 
     }
 }
 
+TEST_CASE("the recorder writes NAME.log beside itself only when that is a path")
+{
+    Scratch s("recorder");
+    const string folder = s / string(200, 'r');
+    CreateDirectoryA(folder.c_str(), NULL);
+    // Started from 257 and 258 characters, one-letter extension: ".log" fits the first.
+    for (size_t length : {257u, 258u}) {
+        const string name = folder + "\\" + string(length - folder.size() - 3, 'n');
+        REQUIRE(CopyFileA(ORVID_RECORDER, (name + ".x").c_str(), FALSE));
+        STARTUPINFOA startup = {sizeof(startup)};
+        PROCESS_INFORMATION started;
+        REQUIRE(CreateProcessA((name + ".x").c_str(), NULL, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &started));
+        DWORD code = 7;
+        WaitForSingleObject(started.hProcess, 20000);
+        GetExitCodeProcess(started.hProcess, &code);
+        CloseHandle(started.hProcess);
+        CloseHandle(started.hThread);
+        CHECK(code == (length == 257 ? 0 : 1));
+        CHECK(Exists(name + ".log") == (length == 257));
+    }
+}
+
 TEST_CASE("each label's text fits its control in the dialog's font")
 {
     ComponentListDialog list(GetModuleHandleA(NULL), IDD_COMPONENTS, NULL);
