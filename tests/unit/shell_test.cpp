@@ -28,15 +28,15 @@ TEST_CASE("the failure text: the system's words, else the code; cut to its buffe
 // The recording stand-in, as viewer.exe in a folder of its own, is associated
 // with .htm (or .htm has no way to be opened) and .txt for one case.
 struct Viewer {
-    string log;
+    string log, exe;
     HANDLE wrote;
     TestKey htm, txt;
     Viewer(const Scratch &folder, bool htmOpens)
-        : log(folder / "viewer.log"), wrote(CreateEventA(NULL, FALSE, FALSE, "AnswererRecorderWrote")),
+        : log(folder / "viewer.log"), exe(folder / "viewer.exe"), wrote(CreateEventA(NULL, FALSE, FALSE, "AnswererRecorderWrote")),
           htm(HKEY_CLASSES_ROOT, ".htm"), txt(HKEY_CLASSES_ROOT, ".txt")
     {
-        REQUIRE(CopyFileA(ORVID_RECORDER, (folder / "viewer.exe").c_str(), FALSE));
-        string command = "\"" + folder / "viewer.exe" + "\" \"%1\"";
+        REQUIRE(CopyFileA(ORVID_RECORDER, exe.c_str(), FALSE));
+        string command = "\"" + exe + "\" \"%1\"";
         htm.Set(REG_SZ, string("OrvidUnit.htm") + '\0');
         txt.Set(REG_SZ, string("OrvidUnit.txt") + '\0');
         RegSetValueA(HKEY_CLASSES_ROOT, "OrvidUnit.txt\\shell\\open\\command", REG_SZ, command.c_str(), 0);
@@ -45,6 +45,9 @@ struct Viewer {
     }
     ~Viewer()
     {
+        // It may still be ending after it said so, in the folders removed next.
+        for (int i = 0; i < 200 && !DeleteFileA(exe.c_str()) && Exists(exe); i++)
+            Sleep(50);
         RegDeleteTreeA(HKEY_CLASSES_ROOT, "OrvidUnit.htm");
         RegDeleteTreeA(HKEY_CLASSES_ROOT, "OrvidUnit.txt");
         CloseHandle(wrote);
