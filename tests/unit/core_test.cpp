@@ -171,7 +171,8 @@ TEST_CASE("planning keeps newer or versioned installed files and blocks their de
         SetupComponent table[] = {
             {"codec.dll", "codec", NULL, COMP_CHECK_VERSION | COMP_COPY | COMP_BLOCKS_DEPENDENTS, NULL},
             {"help.hlp", NULL, NULL, COMP_COPY | COMP_HELP_DIR | COMP_NEEDS_PARENT, &table[0]},
-            {"filter.ax", "filter", NULL, COMP_NEEDS_IE4_OR_DSHOW | COMP_NEEDS_WININET, NULL},
+            {"filter.ax", "filter", NULL, COMP_NEEDS_IE4_OR_DSHOW | COMP_NEEDS_WININET | COMP_BLOCKS_DEPENDENTS, NULL},
+            {"filter.hlp", NULL, NULL, COMP_COPY | COMP_NEEDS_PARENT, &table[2]},
             {NULL, NULL, NULL, 0, NULL},
         };
         DeleteFileA((sys / "codec.dll").c_str());
@@ -187,12 +188,16 @@ TEST_CASE("planning keeps newer or versioned installed files and blocks their de
         PlanComponents(&probe, table, &plan);
         CHECK(table[0].reason == r.codecReason);
         CHECK((plan.skipList[0] == &table[0]) == (r.codecReason != NULL));
-        int helpListed = 0;
-        for (SetupComponent **row = plan.installList; *row; row++)
+        int helpListed = 0, filterHelpListed = 0;
+        for (SetupComponent **row = plan.installList; *row; row++) {
             helpListed |= *row == &table[1];
+            filterHelpListed |= *row == &table[3];
+        }
         CHECK(helpListed == r.helpInstalled);
         // The filter's prerequisites; wininet comes from the system directory.
+        // A missing one skips the filter, and never blocks its dependents.
         CHECK(table[2].reason == (r.ie4 ? NULL : REASON_NO_IE4_OR_DSHOW));
+        CHECK(filterHelpListed);
     }
     SetCurrentDirectoryA("C:\\");
 }
