@@ -103,8 +103,11 @@ void TestKey::Set(DWORD valueType, const string &data)
 {
     HKEY k;
     REQUIRE(RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE, &k) == ERROR_SUCCESS);
-    RegSetValueExA(k, value.empty() ? NULL : value.c_str(), 0, valueType, (const BYTE *)data.data(), (DWORD)data.size());
+    LONG set = RegSetValueExA(k, value.empty() ? NULL : value.c_str(), 0, valueType, (const BYTE *)data.data(),
+                              (DWORD)data.size());
     RegCloseKey(k);
+    // Else a row that expects nothing found would pass without a test.
+    REQUIRE(set == ERROR_SUCCESS);
 }
 
 SystemProbe ProbeOf(const string &system, const string &help, int ie4)
