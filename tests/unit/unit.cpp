@@ -73,18 +73,6 @@ void TestKey::Lock()
     LocalFree(sd);
 }
 
-string ReadValue(HKEY root, const string &key, const string &value)
-{
-    char data[MAX_PATH] = "";
-    DWORD size = sizeof(data) - 1;
-    HKEY k;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) == ERROR_SUCCESS) {
-        RegQueryValueExA(k, value.c_str(), NULL, NULL, (BYTE *)data, &size);
-        RegCloseKey(k);
-    }
-    return data;
-}
-
 TestKey::~TestKey()
 {
     HKEY k;
