@@ -1,6 +1,7 @@
 // Tables of the pages and the setup shell: failure text, release notes, the
 // labels as the user sees them, the install directory page.
 #include "unit.h"
+#include <process.h>
 #include "base/files.h"
 #include "setup/relnotes.h"
 #include "setup/sequence.h"
@@ -102,15 +103,7 @@ TEST_CASE("the recorder writes NAME.log beside itself only when that is a path")
     for (size_t length : {257u, 258u}) {
         const string name = folder + "\\" + string(length - folder.size() - 3, 'n');
         REQUIRE(CopyFileA(ORVID_RECORDER, (name + ".x").c_str(), FALSE));
-        STARTUPINFOA startup = {sizeof(startup)};
-        PROCESS_INFORMATION started;
-        REQUIRE(CreateProcessA((name + ".x").c_str(), NULL, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &started));
-        DWORD code = 7;
-        WaitForSingleObject(started.hProcess, 20000);
-        GetExitCodeProcess(started.hProcess, &code);
-        CloseHandle(started.hProcess);
-        CloseHandle(started.hThread);
-        CHECK(code == (length == 257 ? 0 : 1));
+        CHECK(_spawnl(_P_WAIT, (name + ".x").c_str(), "recorder", NULL) == (length == 257 ? 0 : 1));
         CHECK(Exists(name + ".log") == (length == 257));
     }
 }
