@@ -71,10 +71,9 @@ TEST_CASE("a version is the product version of a sound version block, on every s
         {"at_size.dll", {1, 1, 0}, {1, 0, 0, 0}, {0, 1, 0}},
         {"past_size.dll", {0, 1, 0}, {1, 0, 0, 0}, {0, 1, 0}},
         {"tiny.dll", {0, 0, 0}, {}, {0, 0, 0}},
-        {"large.dll", {1, 1, 1}, {3, 1, 4, 1}, {1, 1, 1}},
+        {"large.dll", {1, 1, 1}, {3, 1, 4, 1}, {1, 1, 1}, LONG_NAME.c_str()},
         {"missing.dll", {0, 0, 0}, {}, {0, 0, 0}},
     };
-    rows[11].name = LONG_NAME.c_str();
     for (const Row &r : rows) {
         INFO(string(r.file), " on ", on);
         FileVersion version = {7, 7, 7, 7};

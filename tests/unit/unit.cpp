@@ -1,6 +1,7 @@
 // Helpers of the unit tables.
 #include "unit.h"
 #include <sddl.h>
+#include <shellapi.h>
 #include <fstream>
 #include <iterator>
 
@@ -19,17 +20,9 @@ bool Exists(const string &path) { return GetFileAttributesA(path.c_str()) != INV
 
 static void RemoveTree(const string &path)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &found);
-    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found)) {
-        string name = found.cFileName, child = path + "\\" + name;
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            DeleteFileA(child.c_str());
-        else if (name != "." && name != "..")
-            RemoveTree(child);
-    }
-    FindClose(find);
-    RemoveDirectoryA(path.c_str());
+    const string from = path + '\0';
+    SHFILEOPSTRUCTA remove = {NULL, FO_DELETE, from.c_str(), NULL, FOF_NO_UI};
+    SHFileOperationA(&remove);
 }
 
 Scratch::Scratch(const string &name) : path("C:\\orvid-unit\\" + name)
