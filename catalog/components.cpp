@@ -29,13 +29,13 @@ SetupComponent g_componentTable[] = {
 static_assert(sizeof(g_componentTable) / sizeof(g_componentTable[0]) == COMPONENT_ROWS + 1,
               "the row names follow the table");
 
-void BlockDependents(SetupComponent *row)
+void MarkBlocked(SetupComponent *row)
 {
     if (row->flags & COMP_BLOCKS_DEPENDENTS)
         row->flags |= COMP_BLOCKED;
 }
 
-int IsPassedOver(const SetupComponent *row)
+int IsParentBlocked(const SetupComponent *row)
 {
     return (row->flags & COMP_NEEDS_PARENT) && row->parent && (row->parent->flags & COMP_BLOCKED);
 }

@@ -42,7 +42,8 @@ enum {
 extern SetupComponent g_componentTable[COMPONENT_ROWS + 1];
 
 // The rules of blocking, shared by planning and the installer: a row that
-// blocks dependents marks itself blocked when it is skipped as older or
-// fails, and a row that needs its parent is passed over while that is blocked.
-void BlockDependents(SetupComponent *row);
-int IsPassedOver(const SetupComponent *row);
+// blocks dependents is marked blocked when it is skipped as older or fails
+// (MarkBlocked leaves any other row as it is), and a row that needs its
+// parent is passed over while that is blocked.
+void MarkBlocked(SetupComponent *row);
+int IsParentBlocked(const SetupComponent *row);

@@ -63,17 +63,14 @@ static int InstalledIsNewer(const SetupComponent *component, const SystemProbe *
 }
 
 // The reason of the first test the row fails, or null when it passes them all.
-static const char *SkipReason(SetupComponent *row, const SystemProbe *probe)
+static const char *SkipReason(const SetupComponent *row, const SystemProbe *probe)
 {
     if ((row->flags & COMP_NEEDS_WININET) && !WininetLoads())
         return REASON_NO_WININET;
     if ((row->flags & COMP_NEEDS_IE4_OR_DSHOW) && !probe->ie4Installed && !probe->directShowInstalled)
         return REASON_NO_IE4_OR_DSHOW;
-    if ((row->flags & COMP_CHECK_VERSION) && InstalledIsNewer(row, probe)) {
-        // Only this skip blocks dependents; a missing prerequisite never does.
-        BlockDependents(row);
+    if ((row->flags & COMP_CHECK_VERSION) && InstalledIsNewer(row, probe))
         return REASON_NEWER_INSTALLED;
-    }
     return NULL;
 }
 
@@ -84,12 +81,15 @@ void PlanComponents(const SystemProbe *probe, SetupComponent *table, ComponentPl
         AppendToList(plan->allComponents, row);
         const char *reason = SkipReason(row, probe);
         if (reason) {
+            // Only a skip as older blocks dependents; a missing prerequisite never does.
+            if (reason == REASON_NEWER_INSTALLED)
+                MarkBlocked(row);
             row->reason = reason;
             AppendToList(plan->skipList, row);
             continue;
         }
         // A dependent of a blocked row is neither installed nor reported.
-        if (!IsPassedOver(row))
+        if (!IsParentBlocked(row))
             AppendToList(plan->installList, row);
     }
 }

@@ -6,10 +6,17 @@
 #include "base/syslib.h"
 #include "base/text.h"
 
-const FileVersion MIN_IE4_VERSION = { 4, 71, 913, 4 };
+// Lowest product version of iexplore.exe that counts as Internet Explorer 4.
+static const FileVersion MIN_IE4_VERSION = { 4, 71, 913, 4 };
 
-BYTE *g_versionInfo;
-DWORD g_versionInfoSize;
+// Every version read shares one zero-filled buffer that only grows. It is
+// never smaller than VERSION_BUFFER_MIN: a block's own length is a WORD, and
+// nothing the version library copies from such a block reaches past that.
+#define VERSION_BUFFER_MIN (2 * 65535 + 8)
+// A version resource larger than this is no version.
+#define VERSION_SIZE_MAX (1024 * 1024)
+static BYTE *s_versionInfo;
+static DWORD s_versionInfoSize;
 
 static const char APP_PATHS_KEY[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 static const char DIRECTSHOW_SERVER_KEY[] =
@@ -23,6 +30,8 @@ typedef BOOL (WINAPI *VerQueryValueFn)(const void *, const char *, void **, UINT
 static GetFileVersionInfoSizeFn s_getVersionSize;
 static GetFileVersionInfoFn s_getVersionInfo;
 static VerQueryValueFn s_queryVersion;
+
+static void GetAppPathDirs(const char *exeName, char ***list);
 
 // The version library comes from the system directory only: imported, it would
 // be resolved from setup.exe's own folder before any of this code runs.
@@ -99,7 +108,7 @@ void ProbeSystem(SystemProbe *probe)
     ProbeDirectShow(probe);
 }
 
-// Reads the file's version block into g_versionInfo; the number of bytes
+// Reads the file's version block into s_versionInfo; the number of bytes
 // read, or 0 when there is no sound block.
 static DWORD ReadVersionBlock(const char *fileName)
 {
@@ -111,21 +120,21 @@ static DWORD ReadVersionBlock(const char *fileName)
     // and a half times it, or twice it and a mark): only the buffer's margin
     // makes any of them safe to hand to the version library.
     DWORD needed = size > VERSION_BUFFER_MIN ? size : VERSION_BUFFER_MIN;
-    if (needed > g_versionInfoSize) {
+    if (needed > s_versionInfoSize) {
         HANDLE heap = GetProcessHeap();
-        BYTE *grown = (BYTE *)(g_versionInfo ? HeapReAlloc(heap, 0, g_versionInfo, needed)
+        BYTE *grown = (BYTE *)(s_versionInfo ? HeapReAlloc(heap, 0, s_versionInfo, needed)
                                              : HeapAlloc(heap, 0, needed));
         if (!grown)
             return 0;
-        g_versionInfo = grown;
-        g_versionInfoSize = needed;
+        s_versionInfo = grown;
+        s_versionInfoSize = needed;
     }
     // Nothing of an earlier file may show through a block that claims more than it holds.
-    ZeroMemory(g_versionInfo, g_versionInfoSize);
-    if (!s_getVersionInfo(fileName, 0, size, g_versionInfo))
+    ZeroMemory(s_versionInfo, s_versionInfoSize);
+    if (!s_getVersionInfo(fileName, 0, size, s_versionInfo))
         return 0;
     // The block's own length must hold its header and lie within what was read.
-    WORD blockLength = *(const WORD *)g_versionInfo;
+    WORD blockLength = *(const WORD *)s_versionInfo;
     if (blockLength < 2 * sizeof(WORD) || blockLength > size)
         return 0;
     return size;
@@ -136,7 +145,7 @@ static DWORD ReadVersionBlock(const char *fileName)
 static int LiesInside(const void *value, DWORD length, DWORD limit)
 {
     const BYTE *at = (const BYTE *)value;
-    return at >= g_versionInfo && (DWORD)(at - g_versionInfo) <= limit && length <= limit - (DWORD)(at - g_versionInfo);
+    return at >= s_versionInfo && (DWORD)(at - s_versionInfo) <= limit && length <= limit - (DWORD)(at - s_versionInfo);
 }
 
 int QueryProductVersion(const char *fileName, FileVersion *version)
@@ -146,8 +155,8 @@ int QueryProductVersion(const char *fileName, FileVersion *version)
     VS_FIXEDFILEINFO *info = NULL;
     UINT length = 0;
     // The fixed part belongs to the root itself, inside its own length.
-    if (!s_queryVersion(g_versionInfo, "\\", (void **)&info, &length) || !info ||
-        !LiesInside(info, sizeof(VS_FIXEDFILEINFO), *(const WORD *)g_versionInfo) ||
+    if (!s_queryVersion(s_versionInfo, "\\", (void **)&info, &length) || !info ||
+        !LiesInside(info, sizeof(VS_FIXEDFILEINFO), *(const WORD *)s_versionInfo) ||
         info->dwSignature != VS_FFI_SIGNATURE)
         return 0;
     version->major = HIWORD(info->dwProductVersionMS);
@@ -162,7 +171,7 @@ int QueryProductName(const char *fileName, const char **name, UINT *length)
     DWORD size = ReadVersionBlock(fileName);
     // Some systems copy the texts beyond the block's own length, but never
     // beyond the size they reported.
-    if (size && s_queryVersion(g_versionInfo, "\\StringFileInfo\\040904E4\\ProductName", (void **)name, length) &&
+    if (size && s_queryVersion(s_versionInfo, "\\StringFileInfo\\040904E4\\ProductName", (void **)name, length) &&
         *name && LiesInside(*name, *length, size))
         return 1;
     *name = NULL;
@@ -170,19 +179,29 @@ int QueryProductName(const char *fileName, const char **name, UINT *length)
     return 0;
 }
 
-int CompareVersions(const FileVersion *a, const FileVersion *b)
+const BYTE *GetVersionBuffer(DWORD *size)
 {
-    // The four parts, most significant first, as they lie in the record.
-    static_assert(sizeof(FileVersion) == 4 * sizeof(WORD), "four parts in a row");
-    const WORD *x = &a->major;
-    const WORD *y = &b->major;
-    for (int i = 0; i < 4; i++)
-        if (x[i] != y[i])
-            return (int)x[i] - (int)y[i];
-    return 0;
+    *size = s_versionInfoSize;
+    return s_versionInfo;
 }
 
-void AppendDir(char *dir, char ***list, int *count, int *capacity)
+int CompareVersions(const FileVersion *a, const FileVersion *b)
+{
+    // Major first: the most significant number that differs decides.
+    int difference = (int)a->major - (int)b->major;
+    if (!difference)
+        difference = (int)a->minor - (int)b->minor;
+    if (!difference)
+        difference = (int)a->build - (int)b->build;
+    if (!difference)
+        difference = (int)a->revision - (int)b->revision;
+    return difference;
+}
+
+// Appends to a list that always keeps one slot free for its closing null; the
+// builder starts with count 0, no array and capacity -1. A list that cannot
+// grow keeps what it has.
+static void AppendDir(char *dir, char ***list, int *count, int *capacity)
 {
     if (*count + 1 >= *capacity) {
         int grownCapacity = *count == 0 ? 10 : *capacity * 2;

@@ -8,13 +8,19 @@
 #include "base/text.h"
 #include "catalog/plan.h"
 
-const char DRIVER_DESCRIPTION[] = "Orvid\xAE video Raw YVU9 by Kalor";
+static const char DRIVER_DESCRIPTION[] = "Orvid\xAE video Raw YVU9 by Kalor";
 
 const char REASON_COPY_FAILED[] = "CopyFile failure";
 const char REASON_REGISTER_FAILED[] = "regsvr32.exe failure";
 const char REASON_REGISTRY_FAILED[] = "failure to set registry entries";
 
 static const char REGSVR32[] = ".\\RegSvr32.exe";
+
+struct RegistryEntry {
+    const char *subKey;         // under HKEY_LOCAL_MACHINE; null ends a list
+    const char *valueName;      // null: the value name is the target path
+    const char *data;           // null: the data is the target path
+};
 
 #define ICM_YVU9_KEY "System\\CurrentControlSet\\control\\MediaResources\\icm\\vidc.YVU9"
 
@@ -42,7 +48,7 @@ static DWORD LastErrorOr(DWORD fallback)
 
 static DWORD FailStep(SetupComponent *component, const char *reason, DWORD error)
 {
-    BlockDependents(component);
+    MarkBlocked(component);
     component->reason = reason;
     return error;
 }
@@ -58,7 +64,7 @@ static DWORD RemoveStale(const char *path)
 {
     if (DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND)
         return 0;
-    return LastErrorOr((DWORD)-1);
+    return LastErrorOr(FAILED_WITHOUT_CODE);
 }
 
 // Puts a whole copy in the target's place. The Windows 95 family has no
@@ -75,20 +81,20 @@ static DWORD PutInPlace(const char *fresh, const char *aside, const char *target
         SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
     SetLastError(0);
     if (!IsWindows95Family()) {
-        return MoveFileExA(fresh, target, MOVEFILE_REPLACE_EXISTING) ? 0 : LastErrorOr((DWORD)-1);
+        return MoveFileExA(fresh, target, MOVEFILE_REPLACE_EXISTING) ? 0 : LastErrorOr(FAILED_WITHOUT_CODE);
     }
     DWORD error = replacing ? RemoveStale(aside) : 0;
     if (error)
         return error;
     if (replacing && !MoveFileA(target, aside))
-        return LastErrorOr((DWORD)-1);
+        return LastErrorOr(FAILED_WITHOUT_CODE);
     if (MoveFileA(fresh, target)) {
         // Left behind, the old copy is only removed by the next run.
         if (replacing)
             DeleteFileA(aside);
         return 0;
     }
-    error = LastErrorOr((DWORD)-1);
+    error = LastErrorOr(FAILED_WITHOUT_CODE);
     if (replacing)
         MoveFileA(aside, target);
     return error;
@@ -107,7 +113,7 @@ static DWORD CopyComponentFile(const char *source, const char *target)
     if (error)
         return error;
     SetLastError(0);
-    error = CopyFileA(source, fresh, TRUE) ? PutInPlace(fresh, aside, target) : LastErrorOr((DWORD)-1);
+    error = CopyFileA(source, fresh, TRUE) ? PutInPlace(fresh, aside, target) : LastErrorOr(FAILED_WITHOUT_CODE);
     if (error)
         DeleteFileA(fresh);
     return error;
@@ -127,7 +133,7 @@ static DWORD RegisterServer(const char *target)
     HINSTANCE started = ShellExecuteA(NULL, "open", REGSVR32, parameters, "", SW_SHOWNORMAL);
     if ((UINT_PTR)started > 32)
         return 0;
-    return LastErrorOr((UINT_PTR)started ? (DWORD)(UINT_PTR)started : (DWORD)-1);
+    return LastErrorOr((UINT_PTR)started ? (DWORD)(UINT_PTR)started : FAILED_WITHOUT_CODE);
 }
 
 static DWORD WriteDriverEntries(SetupComponent *component, const char *target)
@@ -141,7 +147,7 @@ static DWORD WriteDriverEntries(SetupComponent *component, const char *target)
             TextCopy(shortPath, sizeof(shortPath), target);
         SetLastError(0);
         if (!WritePrivateProfileStringA("drivers32", "VIDC.YVU9", shortPath, "system.ini"))
-            return LastErrorOr((DWORD)-1);
+            return LastErrorOr(FAILED_WITHOUT_CODE);
         // The family keeps the file's changes in a cache and writes them out
         // later; a crash before then would lose the line. This call writes
         // them now, and answers 0 by design.
@@ -155,7 +161,7 @@ static DWORD WriteDriverEntries(SetupComponent *component, const char *target)
         if (!WriteRegistryString(e->subKey, valueName, data, HKEY_LOCAL_MACHINE)) {
             // Entries written before stay written.
             component->reason = REASON_REGISTRY_FAILED;
-            return LastErrorOr((DWORD)-1);
+            return LastErrorOr(FAILED_WITHOUT_CODE);
         }
     }
     return 0;
@@ -170,7 +176,7 @@ DWORD InstallComponent(const SystemProbe *probe, SetupComponent *component)
     DWORD flags = component->flags;
 
     if (flags & COMP_COPY) {
-        if (IsPassedOver(component))
+        if (IsParentBlocked(component))
             return 0;   // passed over with its parent, and counts as done
         if (!havePaths)
             return FailStep(component, REASON_COPY_FAILED, pathError);

@@ -4,7 +4,27 @@
 #include "setup/sequence.h"
 #include "ui/dialog.h"
 
-const char SETUP_CLASS_NAME[] = "OrvidSetupClass";
+// Posted to the host window once it is in place; the whole run happens in its dispatch.
+#define WM_SETUP_START (WM_USER + 1)
+
+static const char SETUP_CLASS_NAME[] = "OrvidSetupClass";
+
+static LRESULT CALLBACK SetupWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_SETUP_START:
+        RunSetup(hwnd, (HINSTANCE)GetWindowLongPtrA(hwnd, GWLP_HINSTANCE));
+        // Posted rather than DestroyWindow: the window lives until the process
+        // ends. The quit itself never needs room in the queue.
+        if (!PostMessageA(hwnd, WM_DESTROY, 0, 0))
+            PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
 
 int RegisterSetupClass(HINSTANCE hInstance)
 {
@@ -29,21 +49,4 @@ int CreateSetupWindow(HINSTANCE hInstance, int showCommand)
     if (!PostMessageA(hwnd, WM_SETUP_START, 0, 0))
         SendMessageA(hwnd, WM_SETUP_START, 0, 0);
     return 1;
-}
-
-LRESULT CALLBACK SetupWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    case WM_SETUP_START:
-        RunSetup(hwnd, (HINSTANCE)GetWindowLongA(hwnd, GWL_HINSTANCE));
-        // Posted rather than DestroyWindow: the window lives until the process
-        // ends. The quit itself never needs room in the queue.
-        if (!PostMessageA(hwnd, WM_DESTROY, 0, 0))
-            PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
 }

@@ -66,16 +66,24 @@ void FormatFailureText(char *text, size_t size, const SetupComponent *component,
     TextAppend(text, size, systemText);
 }
 
+// The last component of the list that asks for an install directory, or null.
+static const SetupComponent *FindDirectoryComponent(SetupComponent **all)
+{
+    const SetupComponent *found = NULL;
+    for (SetupComponent **row = all; *row; row++)
+        if (NeedsInstallDirectory(*row))
+            found = *row;
+    return found;
+}
+
 // Each page has a function of its own, so that no stack frame spans a page
-// of memory. Each answers 0 when the user cancelled.
+// of memory. The list and directory pages answer 0 when the user cancelled.
 
 static int ShowComponentPage(HWND hwndHost, HINSTANCE hInstance, SetupComponent **all)
 {
     int groupShown = 0;
     ComponentListDialog listPage(hInstance, IDD_COMPONENTS, hwndHost);
     for (SetupComponent **row = all; *row; row++) {
-        if (NeedsInstallDirectory(*row))
-            s_directoryComponent = *row;
         const char *name = LineName(*row, &groupShown);
         if (name)
             listPage.AddLine(name);
@@ -90,7 +98,7 @@ static int AskInstallDirectory(HWND hwndHost, HINSTANCE hInstance)
         return 0;
     // The page's window is gone; it hands out what it read at OK, or nothing
     // when that would not fit a path.
-    directoryPage.GetDirectory(g_installDir, sizeof(g_installDir));
+    directoryPage.CopyDirectory(g_installDir, sizeof(g_installDir));
     return 1;
 }
 
@@ -107,9 +115,12 @@ static int ShowSkippedPage(HWND hwndHost, HINSTANCE hInstance, SetupComponent **
     return skippedPage.DoModal() == IDOK;
 }
 
-// Installs with the progress page up; *success becomes 0 when a component fails.
-static int InstallComponents(HWND hwndHost, HINSTANCE hInstance, SetupComponent **install, int *success)
+enum InstallOutcome { INSTALL_DONE, INSTALL_SOME_FAILED, INSTALL_CANCELLED };
+
+// Installs with the progress page up.
+static InstallOutcome InstallComponents(HWND hwndHost, HINSTANCE hInstance, SetupComponent **install)
 {
+    InstallOutcome outcome = INSTALL_DONE;
     int groupShown = 0;
     ProgressDialog progressPage(hInstance, hwndHost);
     progressPage.Create();
@@ -117,13 +128,13 @@ static int InstallComponents(HWND hwndHost, HINSTANCE hInstance, SetupComponent 
         // A Cancel on the progress page waits in the queue until a modal loop
         // (a failure box) serves the page; it is asked about here.
         if (progressPage.TakeCancelRequest() && ConfirmCancel(hwndHost))
-            return 0;
+            return INSTALL_CANCELLED;
         const char *name = LineName(*row, &groupShown);
         if (name)
             progressPage.AddItem(name);
         DWORD code = InstallComponent(&s_probe, *row);
         if (code != 0) {
-            *success = 0;
+            outcome = INSTALL_SOME_FAILED;
             if (name)
                 progressPage.SetStatus("FAILED");
             char failureText[FAILURE_TEXT_CHARS];
@@ -133,22 +144,24 @@ static int InstallComponents(HWND hwndHost, HINSTANCE hInstance, SetupComponent 
             progressPage.SetStatus("DONE");
         }
     }
-    return 1;
+    return outcome;
 }
 
 int RunSetup(HWND hwndHost, HINSTANCE hInstance)
 {
-    int success = 1;
     ProbeSystem(&s_probe);
     PlanComponents(&s_probe, g_componentTable, &s_plan);
+    s_directoryComponent = FindDirectoryComponent(s_plan.allComponents);
     if (!ShowComponentPage(hwndHost, hInstance, s_plan.allComponents) ||
         (s_directoryComponent && !AskInstallDirectory(hwndHost, hInstance)) ||
-        (s_plan.skipList[0] && !ShowSkippedPage(hwndHost, hInstance, s_plan.skipList)) ||
-        !InstallComponents(hwndHost, hInstance, s_plan.installList, &success))
+        (s_plan.skipList[0] && !ShowSkippedPage(hwndHost, hInstance, s_plan.skipList)))
+        return 0;
+    InstallOutcome outcome = InstallComponents(hwndHost, hInstance, s_plan.installList);
+    if (outcome == INSTALL_CANCELLED)
         return 0;
 
-    int answer = success ? MessageBoxA(hwndHost, SUMMARY_SUCCESS, SETUP_TITLE, MB_YESNO)
-                         : MessageBoxA(hwndHost, SUMMARY_FAILURE, SETUP_TITLE, MB_YESNO | MB_ICONWARNING);
+    int answer = outcome == INSTALL_DONE ? MessageBoxA(hwndHost, SUMMARY_SUCCESS, SETUP_TITLE, MB_YESNO)
+                                          : MessageBoxA(hwndHost, SUMMARY_FAILURE, SETUP_TITLE, MB_YESNO | MB_ICONWARNING);
     if (answer == IDYES)
         ShowReleaseNotes();
     return 1;

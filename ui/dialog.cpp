@@ -4,6 +4,10 @@
 const char SETUP_TITLE[] = "Orvid\xAE video 5.0 Setup";
 static const char CANCEL_QUESTION[] = "Are you sure you want to cancel setup?";
 
+struct SetupDialog::Procedure {
+    static INT_PTR CALLBACK Route(HWND hwndDlg, UINT message, WPARAM wParam, LPARAM lParam);
+};
+
 SetupDialog::SetupDialog(HINSTANCE hInstance, int templateId, HWND hwndParent)
     : hInstance(hInstance), templateId(templateId), hwndParent(hwndParent), hwnd(NULL)
 {
@@ -25,7 +29,8 @@ void SetupDialog::OnOK()
 
 void SetupDialog::OnCancel()
 {
-    EndDialog(hwnd, IDCANCEL);
+    if (ConfirmCancel(hwnd))
+        EndDialog(hwnd, IDCANCEL);
 }
 
 INT_PTR SetupDialog::OnCommand(UINT controlId, UINT notifyCode)
@@ -41,7 +46,7 @@ INT_PTR SetupDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 INT_PTR SetupDialog::DoModal()
 {
     INT_PTR result = DialogBoxParamA(hInstance, MAKEINTRESOURCEA(templateId), hwndParent,
-                                     SetupDialogProc, (LPARAM)this);
+                                     Procedure::Route, (LPARAM)this);
     // The platform has destroyed the window by now.
     hwnd = NULL;
     return result;
@@ -50,7 +55,7 @@ INT_PTR SetupDialog::DoModal()
 int SetupDialog::Create()
 {
     hwnd = CreateDialogParamA(hInstance, MAKEINTRESOURCEA(templateId), hwndParent,
-                              SetupDialogProc, (LPARAM)this);
+                              Procedure::Route, (LPARAM)this);
     if (!hwnd)
         return 0;
     ShowWindow(hwnd, SW_SHOW);
@@ -73,13 +78,13 @@ void SetupDialog::Destroy()
     hwnd = NULL;
 }
 
-INT_PTR CALLBACK SetupDialogProc(HWND hwndDlg, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK SetupDialog::Procedure::Route(HWND hwndDlg, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {
         SetupDialog *page = (SetupDialog *)lParam;
         if (!page)
             return TRUE;
-        SetWindowLongA(hwndDlg, GWL_USERDATA, (LONG)page);
+        SetWindowLongPtrA(hwndDlg, GWLP_USERDATA, (LONG_PTR)page);
         page->hwnd = hwndDlg;
         page->OnInitDialog();
         // TRUE lets the platform focus the template's first tab stop.
@@ -87,7 +92,7 @@ INT_PTR CALLBACK SetupDialogProc(HWND hwndDlg, UINT message, WPARAM wParam, LPAR
     }
 
     // WM_SETFONT and the like arrive before WM_INITDIALOG, when no page is attached.
-    SetupDialog *page = (SetupDialog *)GetWindowLongA(hwndDlg, GWL_USERDATA);
+    SetupDialog *page = (SetupDialog *)GetWindowLongPtrA(hwndDlg, GWLP_USERDATA);
     if (!page)
         return FALSE;
 

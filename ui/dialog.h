@@ -5,10 +5,14 @@
 class SetupDialog {
 public:
     SetupDialog(HINSTANCE hInstance, int templateId, HWND hwndParent);
+    // A copy would be a second owner of the one window.
+    SetupDialog(const SetupDialog &) = delete;
+    SetupDialog &operator=(const SetupDialog &) = delete;
 
     // Slot order matters: derived pages override these.
     virtual void OnInitDialog();
     virtual void OnOK();
+    // Ends the page only when the user confirms cancelling the setup.
     virtual void OnCancel();
     virtual INT_PTR OnCommand(UINT controlId, UINT notifyCode);
     virtual INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -18,21 +22,29 @@ public:
     BOOL SetItemText(int controlId, const char *text);
     void Destroy();
 
-    HINSTANCE hInstance;
-    int templateId;
-    HWND hwndParent;
-    HWND hwnd;
+    // Null unless the page is open.
+    HWND Window() const { return hwnd; }
+    HINSTANCE Instance() const { return hInstance; }
+    HWND Parent() const { return hwndParent; }
 
 protected:
     // Destroys the window. Pages live on the stack as their own class and are
     // never deleted through this one, so the destructor need not be virtual.
     ~SetupDialog();
+
+private:
+    // Holds the shared dialog procedure, which alone attaches a window to its
+    // page; it is defined in dialog.cpp only.
+    struct Procedure;
+
+    HINSTANCE hInstance;
+    int templateId;
+    HWND hwndParent;
+    HWND hwnd;
 };
 
 // Caption of the setup's pages and questions, and title of its host window.
 extern const char SETUP_TITLE[];
-
-INT_PTR CALLBACK SetupDialogProc(HWND hwndDlg, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Asks whether to cancel the setup; 1 for Yes.
 int ConfirmCancel(HWND owner);

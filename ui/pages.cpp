@@ -21,12 +21,6 @@ void ComponentListDialog::OnInitDialog()
     SetItemText(IDC_LIST_TEXT, listText);
 }
 
-void ComponentListDialog::OnCancel()
-{
-    if (ConfirmCancel(hwnd))
-        SetupDialog::OnCancel();
-}
-
 // A full field is cut off at its capacity, always terminated.
 void ComponentListDialog::AddLine(const char *text)
 {
@@ -71,9 +65,10 @@ void ProgressDialog::SetStatus(const char *word)
 
 void ProgressDialog::Repaint()
 {
-    // Paints without dispatching anything, so no click is served out of turn.
-    if (hwnd)
-        RedrawWindow(hwnd, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    // Paints what the new text invalidated, and dispatches nothing, so no
+    // click is served out of turn.
+    if (Window())
+        RedrawWindow(Window(), NULL, NULL, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 int ProgressDialog::TakeCancelRequest()
@@ -96,17 +91,11 @@ void DirectoryDialog::OnInitDialog()
 
 void DirectoryDialog::OnOK()
 {
-    GetDirectory(NULL, 0);
+    ReadDirectoryField();
     // A text too long for a path creates nothing, as a directory that cannot be
     // created; the sequence then hands on no directory at all.
     CreateDirectoryPath(directory);
     SetupDialog::OnOK();
-}
-
-void DirectoryDialog::OnCancel()
-{
-    if (ConfirmCancel(hwnd))
-        SetupDialog::OnCancel();
 }
 
 INT_PTR DirectoryDialog::OnCommand(UINT controlId, UINT notifyCode)
@@ -123,11 +112,14 @@ void DirectoryDialog::SetDirectory(const char *path)
     SetItemText(IDC_DIRECTORY_EDIT, directory);
 }
 
-int DirectoryDialog::GetDirectory(char *output, size_t size)
+void DirectoryDialog::ReadDirectoryField()
 {
-    if (hwnd)
-        GetDlgItemTextA(hwnd, IDC_DIRECTORY_EDIT, directory, sizeof(directory));
-    if (!output || TextCopy(output, size, directory))
+    GetDlgItemTextA(Window(), IDC_DIRECTORY_EDIT, directory, sizeof(directory));
+}
+
+int DirectoryDialog::CopyDirectory(char *output, size_t size) const
+{
+    if (TextCopy(output, size, directory))
         return 1;
     if (size)
         output[0] = '\0';
@@ -136,13 +128,15 @@ int DirectoryDialog::GetDirectory(char *output, size_t size)
 
 void DirectoryDialog::Browse()
 {
-    GetDirectory(NULL, 0);
+    ReadDirectoryField();
+    // Even when the browser is then cancelled: it opens with this directory
+    // selected, and only a directory that exists can be selected.
     CreateDirectoryPath(directory);
 
     BROWSEINFOA info;
     ZeroMemory(&info, sizeof(info));
     // Owned by the host window, so the page stays enabled while the browser runs.
-    info.hwndOwner = hwndParent;
+    info.hwndOwner = Parent();
     info.lpszTitle = BROWSE_TITLE;
     info.lpfn = BrowseCallback;
     info.lParam = (LPARAM)this;
@@ -159,10 +153,8 @@ void DirectoryDialog::Browse()
 int CALLBACK DirectoryDialog::BrowseCallback(HWND hwndBrowser, UINT message, LPARAM value, LPARAM data)
 {
     if (message == BFFM_INITIALIZED) {
-        DirectoryDialog *page = (DirectoryDialog *)data;
-        char path[sizeof(page->directory)];
-        page->GetDirectory(path, sizeof(path));
-        SendMessageA(hwndBrowser, BFFM_SETSELECTIONA, TRUE, (LPARAM)path);
+        const DirectoryDialog *page = (const DirectoryDialog *)data;
+        SendMessageA(hwndBrowser, BFFM_SETSELECTIONA, TRUE, (LPARAM)page->directory);
     }
     return 0;
 }

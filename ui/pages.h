@@ -8,7 +8,6 @@ class ComponentListDialog : public SetupDialog {
 public:
     ComponentListDialog(HINSTANCE hInstance, int templateId, HWND hwndParent);
     void OnInitDialog() override;
-    void OnCancel() override;
     void AddLine(const char *text);
 
 private:
@@ -40,16 +39,16 @@ public:
     DirectoryDialog(HINSTANCE hInstance, int templateId, HWND hwndParent);
     void OnInitDialog() override;
     void OnOK() override;
-    void OnCancel() override;
     INT_PTR OnCommand(UINT controlId, UINT notifyCode) override;
 
     void SetDirectory(const char *path);
-    // Reads the field (while the page is open) and copies the text to output,
-    // which may be null. 0, with output empty, when the text does not fit:
-    // a path cut to fit would name another directory.
-    int GetDirectory(char *output, size_t size);
+    // Copies the directory as the field held it at OK. 0, with output empty,
+    // when it does not fit: a path cut to fit would name another directory.
+    int CopyDirectory(char *output, size_t size) const;
 
 private:
+    // Takes the field's text as the directory; the page must be open.
+    void ReadDirectoryField();
     void Browse();
     static int CALLBACK BrowseCallback(HWND hwndBrowser, UINT message, LPARAM value, LPARAM data);
 

@@ -16,6 +16,7 @@
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
+#include "ui/resource.h"
 
 namespace {
 
@@ -71,15 +72,16 @@ void Write(const char *text)
     }
 }
 
-// Pages by their controls: 1000 under its label (the component lists), 1001
-// and 1002 (progress), 1003 and 1004 (directory); other dialogs are boxes.
+// Pages by their controls: the list text under its label (the component
+// lists), the progress columns, the directory field and its button; other
+// dialogs are boxes. A template's IDC_STATIC label has the id 0xFFFF.
 const char *KindOf(HWND hwnd)
 {
     char label[64] = "";
-    GetDlgItemTextA(hwnd, 65535, label, sizeof(label));
-    return GetDlgItem(hwnd, 1001) && GetDlgItem(hwnd, 1002)   ? "progress"
-           : GetDlgItem(hwnd, 1003) && GetDlgItem(hwnd, 1004) ? "directory"
-           : !GetDlgItem(hwnd, 1000)                          ? "box"
+    GetDlgItemTextA(hwnd, (WORD)IDC_STATIC, label, sizeof(label));
+    return GetDlgItem(hwnd, IDC_PROGRESS_ITEMS) && GetDlgItem(hwnd, IDC_PROGRESS_STATUS) ? "progress"
+           : GetDlgItem(hwnd, IDC_DIRECTORY_EDIT) && GetDlgItem(hwnd, IDC_BROWSE)      ? "directory"
+           : !GetDlgItem(hwnd, IDC_LIST_TEXT)                                          ? "box"
            : !strcmp(label, "Setup will install the following components:")     ? "components"
            : !strcmp(label, "Setup will not install the following components:") ? "skipped"
                                                                                 : "page";
@@ -95,6 +97,7 @@ void Describe(HWND hwnd, const char *kind)
     Put("%s ", kind);
     PutText(text);
     if (!strcmp(kind, "box")) {
+        // 1088 is the static control that holds a system message box's icon.
         HICON icon = (HICON)SendDlgItemMessageA(hwnd, 1088, STM_GETICON, 0, 0);
         GetClassNameA(GetWindow(hwnd, GW_OWNER), text, sizeof(text));
         Put("owner %s\nicon %s\n", text, !icon ? "none" : icon == LoadIconA(NULL, IDI_WARNING) ? "warning"

@@ -10,7 +10,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int)
     DWORD n = GetModuleFileNameA(NULL, log, MAX_PATH);
     char *dot = n && n < MAX_PATH ? strrchr(log, '.') : NULL;
     DWORD length = GetCurrentDirectoryA(MAX_PATH, line);
-    if (!dot || !length || length >= MAX_PATH)
+    // A log name longer than a path is refused, not cut.
+    if (!dot || log + sizeof(log) - dot < (int)sizeof(".log") || !length || length >= MAX_PATH)
         return 1;
     lstrcpyA(dot, ".log");
     wsprintfA(line + length, "\t%.2000s\n", arguments);

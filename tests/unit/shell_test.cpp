@@ -1,6 +1,7 @@
 // Tables of the pages and the setup shell: failure text, release notes, the
 // labels as the user sees them, the install directory page.
 #include "unit.h"
+#include <process.h>
 #include "base/files.h"
 #include "setup/relnotes.h"
 #include "setup/sequence.h"
@@ -28,15 +29,15 @@ TEST_CASE("the failure text: the system's words, else the code; cut to its buffe
 // The recording stand-in, as viewer.exe in a folder of its own, is associated
 // with .htm (or .htm has no way to be opened) and .txt for one case.
 struct Viewer {
-    string log;
+    string log, exe;
     HANDLE wrote;
     TestKey htm, txt;
     Viewer(const Scratch &folder, bool htmOpens)
-        : log(folder / "viewer.log"), wrote(CreateEventA(NULL, FALSE, FALSE, "AnswererRecorderWrote")),
+        : log(folder / "viewer.log"), exe(folder / "viewer.exe"), wrote(CreateEventA(NULL, FALSE, FALSE, "AnswererRecorderWrote")),
           htm(HKEY_CLASSES_ROOT, ".htm"), txt(HKEY_CLASSES_ROOT, ".txt")
     {
-        REQUIRE(CopyFileA(ORVID_RECORDER, (folder / "viewer.exe").c_str(), FALSE));
-        string command = "\"" + folder / "viewer.exe" + "\" \"%1\"";
+        REQUIRE(CopyFileA(ORVID_RECORDER, exe.c_str(), FALSE));
+        string command = "\"" + exe + "\" \"%1\"";
         htm.Set(REG_SZ, string("OrvidUnit.htm") + '\0');
         txt.Set(REG_SZ, string("OrvidUnit.txt") + '\0');
         RegSetValueA(HKEY_CLASSES_ROOT, "OrvidUnit.txt\\shell\\open\\command", REG_SZ, command.c_str(), 0);
@@ -45,6 +46,9 @@ struct Viewer {
     }
     ~Viewer()
     {
+        // It may still be ending after it said so, in the folders removed next.
+        for (int i = 0; i < 200 && !DeleteFileA(exe.c_str()) && Exists(exe); i++)
+            Sleep(50);
         RegDeleteTreeA(HKEY_CLASSES_ROOT, "OrvidUnit.htm");
         RegDeleteTreeA(HKEY_CLASSES_ROOT, "OrvidUnit.txt");
         CloseHandle(wrote);
@@ -90,16 +94,29 @@ TEST_CASE("release notes: the first that copies and opens, copied into a folder 
     }
 }
 
+TEST_CASE("the recorder writes NAME.log beside itself only when that is a path")
+{
+    Scratch s("recorder");
+    const string folder = s / string(200, 'r');
+    CreateDirectoryA(folder.c_str(), NULL);
+    // Started from 257 and 258 characters, one-letter extension: ".log" fits the first.
+    for (size_t length : {257u, 258u}) {
+        const string name = folder + "\\" + string(length - folder.size() - 3, 'n');
+        REQUIRE(CopyFileA(ORVID_RECORDER, (name + ".x").c_str(), FALSE));
+        CHECK(_spawnl(_P_WAIT, (name + ".x").c_str(), "recorder", NULL) == (length == 257 ? 0 : 1));
+        CHECK(Exists(name + ".log") == (length == 257));
+    }
+}
+
 TEST_CASE("each label's text fits its control in the dialog's font")
 {
-    ComponentListDialog list(GetModuleHandleA(NULL), IDD_COMPONENTS, NULL);
-    ComponentListDialog skipped(GetModuleHandleA(NULL), IDD_SKIPPED, NULL);
-    DirectoryDialog directory(GetModuleHandleA(NULL), IDD_DIRECTORY, NULL);
     int labels = 0;
-    for (SetupDialog *page : {(SetupDialog *)&list, (SetupDialog *)&skipped, (SetupDialog *)&directory}) {
-        REQUIRE(page->Create());
+    for (int templateId : {IDD_COMPONENTS, IDD_SKIPPED, IDD_DIRECTORY}) {
+        // Only the template matters here, not the page that fills it in.
+        ComponentListDialog page(GetModuleHandleA(NULL), templateId, NULL);
+        REQUIRE(page.Create());
         // The labels: statics without an id of their own (0xFFFF in a template).
-        for (HWND label = GetWindow(page->hwnd, GW_CHILD); label; label = GetWindow(label, GW_HWNDNEXT)) {
+        for (HWND label = GetWindow(page.Window(), GW_CHILD); label; label = GetWindow(label, GW_HWNDNEXT)) {
             char text[256];
             int length = GetWindowTextA(label, text, sizeof(text));
             if (GetDlgCtrlID(label) != 0xFFFF || !length)
@@ -129,10 +146,10 @@ TEST_CASE("the install directory page hands on no path cut to fit")
     for (const Row &r : rows) {
         DirectoryDialog page(GetModuleHandleA(NULL), IDD_DIRECTORY, NULL);
         REQUIRE(page.Create());
-        SetDlgItemTextA(page.hwnd, IDC_DIRECTORY_EDIT, r.typed.c_str());
-        SendMessageA(page.hwnd, WM_COMMAND, IDOK, 0);
+        SetDlgItemTextA(page.Window(), IDC_DIRECTORY_EDIT, r.typed.c_str());
+        SendMessageA(page.Window(), WM_COMMAND, IDOK, 0);
         char handed[MAX_PATH] = "#";
-        CHECK(page.GetDirectory(handed, sizeof(handed)) == r.handedOn);
+        CHECK(page.CopyDirectory(handed, sizeof(handed)) == r.handedOn);
         CHECK(string(handed) == (r.handedOn ? r.typed : ""));
         CHECK(Exists(r.typed) == !!r.handedOn);
     }
@@ -145,5 +162,5 @@ TEST_CASE("the progress page shows each row as it is added, though no message is
     page.AddItem("codec");
     page.SetStatus("DONE");
     for (int id : {IDC_PROGRESS_ITEMS, IDC_PROGRESS_STATUS})
-        CHECK(!GetUpdateRect(GetDlgItem(page.hwnd, id), NULL, FALSE));
+        CHECK(!GetUpdateRect(GetDlgItem(page.Window(), id), NULL, FALSE));
 }

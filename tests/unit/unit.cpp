@@ -1,6 +1,7 @@
 // Helpers of the unit tables.
 #include "unit.h"
 #include <sddl.h>
+#include <shellapi.h>
 #include <fstream>
 #include <iterator>
 
@@ -19,17 +20,9 @@ bool Exists(const string &path) { return GetFileAttributesA(path.c_str()) != INV
 
 static void RemoveTree(const string &path)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &found);
-    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found)) {
-        string name = found.cFileName, child = path + "\\" + name;
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            DeleteFileA(child.c_str());
-        else if (name != "." && name != "..")
-            RemoveTree(child);
-    }
-    FindClose(find);
-    RemoveDirectoryA(path.c_str());
+    const string from = path + '\0';
+    SHFILEOPSTRUCTA remove = {NULL, FO_DELETE, from.c_str(), NULL, FOF_NO_UI};
+    SHFileOperationA(&remove);
 }
 
 Scratch::Scratch(const string &name) : path("C:\\orvid-unit\\" + name)
@@ -73,18 +66,6 @@ void TestKey::Lock()
     LocalFree(sd);
 }
 
-string ReadValue(HKEY root, const string &key, const string &value)
-{
-    char data[MAX_PATH] = "";
-    DWORD size = sizeof(data) - 1;
-    HKEY k;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) == ERROR_SUCCESS) {
-        RegQueryValueExA(k, value.c_str(), NULL, NULL, (BYTE *)data, &size);
-        RegCloseKey(k);
-    }
-    return data;
-}
-
 TestKey::~TestKey()
 {
     HKEY k;
@@ -103,8 +84,11 @@ void TestKey::Set(DWORD valueType, const string &data)
 {
     HKEY k;
     REQUIRE(RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE, &k) == ERROR_SUCCESS);
-    RegSetValueExA(k, value.empty() ? NULL : value.c_str(), 0, valueType, (const BYTE *)data.data(), (DWORD)data.size());
+    LONG set = RegSetValueExA(k, value.empty() ? NULL : value.c_str(), 0, valueType, (const BYTE *)data.data(),
+                              (DWORD)data.size());
     RegCloseKey(k);
+    // Else a row that expects nothing found would pass without a test.
+    REQUIRE(set == ERROR_SUCCESS);
 }
 
 SystemProbe ProbeOf(const string &system, const string &help, int ie4)

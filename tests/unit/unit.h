@@ -35,7 +35,6 @@ struct TestKey {
     // From now on everyone may read the key, and nobody may set its values.
     void Lock();
 };
-string ReadValue(HKEY root, const string &key, const string &value);
 
 // What a probe would have found, with the system and help directories given.
 SystemProbe ProbeOf(const string &system, const string &help, int ie4 = 0);
