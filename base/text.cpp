@@ -6,9 +6,18 @@ int TextCopy(char *dest, size_t size, const char *text)
 {
     if (size == 0)
         return 0;
+    // Cut between characters: half a double-byte character would join the
+    // terminator, or whatever is appended next, into another one.
     size_t i = 0;
-    for (; text[i] && i + 1 < size; i++)
-        dest[i] = text[i];
+    for (size_t next; text[i]; i = next) {
+        next = (size_t)(CharNextA(text + i) - text);
+        if (next >= size)
+            break;
+        while (i < next) {
+            dest[i] = text[i];
+            i++;
+        }
+    }
     dest[i] = '\0';
     return text[i] == '\0';
 }

@@ -256,6 +256,10 @@ TEST_CASE("paths are walked by characters of a double-byte code page")
         {"C:\\" + chart + "\\/\\", "C:\\" + chart, ""},
         {"C:\\x\\" + sono + ".exe", "C:\\x\\" + sono + ".exe", sono + ".exe"},
     };
+    // A text cut to its buffer ends between characters.
+    char cut[4];
+    CHECK(!TextCopy(cut, sizeof(cut), ("ab" + chart).c_str()));
+    CHECK(string(cut) == "ab");
     for (Trim &t : trims) {
         char path[MAX_PATH];
         lstrcpyA(path, t.path.c_str());
