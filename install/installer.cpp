@@ -58,8 +58,9 @@ static int IsWindows95Family()
     return (GetVersion() & 0x80000000) != 0;
 }
 
-// Removes a name of ours beside the target that a run cut short left; a link
-// there is removed, not followed. 0, or the error that kept it there.
+// Removes a name of ours beside the target that a run cut short left (a link
+// there is removed as a link, not the file it names). 0, or the error that
+// kept it there.
 static DWORD RemoveStale(const char *path)
 {
     if (DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND)
@@ -68,10 +69,10 @@ static DWORD RemoveStale(const char *path)
 }
 
 // Puts a whole copy in the target's place. The Windows 95 family has no
-// replacing move (its MoveFileEx is a stub that fails): there the old file is set aside
-// under a name of ours, the new one moved in, and only then the old one
-// deleted, so that at every step one of them is in place. 0, or the error of
-// the step that stopped it.
+// replacing move (its MoveFileEx is a stub that fails): there the old file is
+// set aside under a name of ours, the new one moved in, and only then the old
+// one deleted, so that at every step one of them is in place. 0, or the error
+// of the step that stopped it.
 static DWORD PutInPlace(const char *fresh, const char *aside, const char *target)
 {
     // A copy from a CD is read-only, and so is one that an earlier run left.
