@@ -239,7 +239,7 @@ static int SameTextIgnoringAsciiCase(const char *a, const char *b)
     }
 }
 
-void GetAppPathDirs(const char *exeName, char ***list)
+static void GetAppPathDirs(const char *exeName, char ***list)
 {
     char key[MAX_PATH];
     DWORD size = 0;
