@@ -97,6 +97,7 @@ SETUP_DIR="$M"
 OVERRIDES=""
 RUNS=1
 HELD=""
+CHOSEN=""
 keep() { cp "$1" "$SYS/$2" && cp "$1" "$WORK/kept/$2"; }
 
 if arranged read_only; then
@@ -201,7 +202,9 @@ for step in $ARRANGE; do
         # ask for a directory; without wininet the filter is skipped.
         cp "$BUILD/tests/e2e/setup_hooks.exe" "$M/setup.exe"
         OVERRIDES+=";wininet=d"
-        [ "$step" = hooks ] || export ANSWER_DIRECTORY="${step#hooks=}"
+        # The directory chosen: the page's own, or one typed on it.
+        CHOSEN="C:\Program Files\Kalor\Orvid\Flowcaster Publisher"
+        if [ "$step" != hooks ]; then CHOSEN="${step#hooks=}"; export ANSWER_DIRECTORY="$CHOSEN"; fi
         ;;
     *) echo "row $ROW: no step $step" >&2; exit 2 ;;
     esac
@@ -283,11 +286,8 @@ if arranged hostile; then
     [ "$(cat "$WORK/victim")" = victim ] || fail "the file behind the link was written"
 fi
 # The setup makes no folder but the chosen directory, with every level before it.
-chosen=""
-if arranged hooks; then chosen="C:\Program Files\Kalor\Orvid\Flowcaster Publisher"; fi
-if [[ " $ARRANGE " == *" hooks="* ]]; then chosen="${ANSWER_DIRECTORY}"; fi
 levels() { local level path=. IFS='\'; for level in ${1#'C:\'}; do path+="/$level"; echo "$path"; done; }
-diff <(levels "$chosen" | LC_ALL=C sort | comm -23 - "$WORK/folders.before") \
+diff <(levels "$CHOSEN" | LC_ALL=C sort | comm -23 - "$WORK/folders.before") \
     <(folders | comm -13 "$WORK/folders.before" -) || fail "folders made (<expected, >made)"
 echo "row $ROW: $FAILURES failure(s), $((($(date +%s%N) - start) / 1000000)) ms"
 [ "$FAILURES" = 0 ]
