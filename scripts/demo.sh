@@ -7,6 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+source scripts/runner.sh
+runner_line
 BUILD_DIR="${BUILD_DIR:-build}"
 cmake -S . -B "$BUILD_DIR" --toolchain cmake/mingw-i686.cmake --no-warn-unused-cli >/dev/null
 cmake --build "$BUILD_DIR" -j"$(nproc)" --target medium answer recorder >/dev/null
