@@ -6,13 +6,14 @@
 // started (RegSvr32.exe, the release-notes viewer) have ended, appends
 // "exit code N" to ANSWER_LOG. With ANSWER_INJECT (a Windows path), loads that
 // library into the setup before its entry point runs. ANSWER_DEADLINE_MS
-// bounds the wait (120000 by default).
+// bounds the wait (300000 by default, ample
+// under emulation).
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
 
 // Only turns a hang into a failure.
-static DWORD DEADLINE_MS = 120000;
+static DWORD DEADLINE_MS = 300000;
 
 static int Fail(const char *what)
 {

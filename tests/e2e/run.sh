@@ -221,7 +221,7 @@ if [ -n "$HELD" ]; then
     # Holds the installed codec for the whole run; ended with the server.
     (cd "$WORK" && WINEPREFIX="$P" "${AS[@]}" wine "$BUILD/tests/e2e/holder.exe" 'C:\windows\system32\ovcodec.dll' \
         </dev/null >"$WORK/holder.log" 2>&1 &)
-    for _ in $(seq 100); do grep -q held "$WORK/holder.log" 2>/dev/null && break; sleep 0.1; done
+    for _ in $(seq 1200); do grep -q held "$WORK/holder.log" 2>/dev/null && break; sleep 0.1; done
     grep -q held "$WORK/holder.log" || fail "the codec could not be held: $(cat "$WORK/holder.log")"
 fi
 for run in $(seq "$RUNS"); do

@@ -47,7 +47,7 @@ struct Viewer {
     ~Viewer()
     {
         // It may still be ending after it said so, in the folders removed next.
-        for (int i = 0; i < 200 && !DeleteFileA(exe.c_str()) && Exists(exe); i++)
+        for (int i = 0; i < 1200 && !DeleteFileA(exe.c_str()) && Exists(exe); i++)
             Sleep(50);
         RegDeleteTreeA(HKEY_CLASSES_ROOT, "OrvidUnit.htm");
         RegDeleteTreeA(HKEY_CLASSES_ROOT, "OrvidUnit.txt");
@@ -56,7 +56,7 @@ struct Viewer {
     // What the viewer was started for ("current directory, tab, arguments"), once it has said so.
     string Opened()
     {
-        string line = WaitForSingleObject(wrote, 20000) == WAIT_OBJECT_0 ? ReadBytes(log) : "";
+        string line = WaitForSingleObject(wrote, 120000) == WAIT_OBJECT_0 ? ReadBytes(log) : "";
         return line.substr(line.find('\t') + 1);
     }
 };
