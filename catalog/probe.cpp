@@ -31,7 +31,7 @@ static GetFileVersionInfoSizeFn s_getVersionSize;
 static GetFileVersionInfoFn s_getVersionInfo;
 static VerQueryValueFn s_queryVersion;
 
-static void GetAppPathDirs(const char *exeName, char ***list);
+static char **GetAppPathDirs(const char *exeName);
 
 // The version library comes from the system directory only: imported, it would
 // be resolved from setup.exe's own folder before any of this code runs.
@@ -62,11 +62,11 @@ static void ProbeHelpDirectory(SystemProbe *probe)
 
 static void ProbeInternetExplorer(SystemProbe *probe)
 {
-    GetAppPathDirs("iexplore.exe", &probe->appPathDirs);
-    if (!probe->appPathDirs)
+    char **dirs = GetAppPathDirs("iexplore.exe");
+    if (!dirs)
         return;
     // Every listed directory is tested; the loop does not stop at a hit.
-    for (char **dir = probe->appPathDirs; *dir; dir++) {
+    for (char **dir = dirs; *dir; dir++) {
         char candidate[MAX_PATH];
         FileVersion version;
         if (!TextFormat(candidate, sizeof(candidate), "%s\\iexplore.exe", *dir))
@@ -179,6 +179,8 @@ int QueryProductName(const char *fileName, const char **name, UINT *length)
     return 0;
 }
 
+// For the tables that check what the version library hands out; declared
+// in their own header only.
 const BYTE *GetVersionBuffer(DWORD *size)
 {
     *size = s_versionInfoSize;
@@ -198,26 +200,30 @@ int CompareVersions(const FileVersion *a, const FileVersion *b)
     return difference;
 }
 
-// Appends to a list that always keeps one slot free for its closing null; the
-// builder starts with count 0, no array and capacity -1. A list that cannot
-// grow keeps what it has.
-static void AppendDir(char *dir, char ***list, int *count, int *capacity)
+// A list of directories that always keeps one slot free for its closing null.
+struct DirList {
+    char **list;
+    int count;
+    int capacity;
+};
+
+// A list that cannot grow keeps what it has.
+static void AppendDir(char *dir, DirList *dirs)
 {
-    if (*count + 1 >= *capacity) {
-        int grownCapacity = *count == 0 ? 10 : *capacity * 2;
+    if (dirs->count + 1 >= dirs->capacity) {
+        int grownCapacity = dirs->list ? dirs->capacity * 2 : 10;
         SIZE_T bytes = (SIZE_T)grownCapacity * sizeof(char *);
         HANDLE heap = GetProcessHeap();
-        char **grown = (char **)(*count == 0 ? HeapAlloc(heap, 0, bytes) : HeapReAlloc(heap, 0, *list, bytes));
+        char **grown = (char **)(dirs->list ? HeapReAlloc(heap, 0, dirs->list, bytes) : HeapAlloc(heap, 0, bytes));
         if (grown) {
-            *list = grown;
-            *capacity = grownCapacity;
-        } else if (dir || *count >= *capacity) {
+            dirs->list = grown;
+            dirs->capacity = grownCapacity;
+        } else if (dir || dirs->count >= dirs->capacity) {
             // The closing null still fits the slot that every append leaves free.
             return;
         }
     }
-    (*list)[*count] = dir;
-    (*count)++;
+    dirs->list[dirs->count++] = dir;
 }
 
 static char LowerAscii(char c)
@@ -239,16 +245,18 @@ static int SameTextIgnoringAsciiCase(const char *a, const char *b)
     }
 }
 
-static void GetAppPathDirs(const char *exeName, char ***list)
+// The listed directories that exist, each once, null-terminated; null when
+// the Path value is unreadable. The array and the texts are kept.
+static char **GetAppPathDirs(const char *exeName)
 {
     char key[MAX_PATH];
     DWORD size = 0;
     if (!TextFormat(key, sizeof(key), "%s%s", APP_PATHS_KEY, exeName) ||
         !ReadRegistryValue(key, "Path", NULL, &size, HKEY_LOCAL_MACHINE))
-        return;
+        return NULL;
     char *value = (char *)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)size + 1);
     if (!value)
-        return;
+        return NULL;
     // The value may lack its terminator, be of another type, or change between
     // the two reads: the walk never goes past what was read.
     DWORD read = size;
@@ -256,9 +264,7 @@ static void GetAppPathDirs(const char *exeName, char ***list)
         read = 0;
     value[read] = '\0';
 
-    char **dirs = NULL;
-    int count = 0;
-    int capacity = -1;
+    DirList dirs = { NULL, 0, 0 };
     char *p = value;
     while (*p) {
         char *element = p;
@@ -271,12 +277,11 @@ static void GetAppPathDirs(const char *exeName, char ***list)
         if (!IsDirectory(element))
             continue;
         int seen = 0;
-        for (int i = 0; i < count && !seen; i++)
-            seen = SameTextIgnoringAsciiCase(dirs[i], element);
+        for (int i = 0; i < dirs.count && !seen; i++)
+            seen = SameTextIgnoringAsciiCase(dirs.list[i], element);
         if (!seen)
-            AppendDir(element, &dirs, &count, &capacity);
+            AppendDir(element, &dirs);
     }
-    AppendDir(NULL, &dirs, &count, &capacity);
-    if (dirs)
-        *list = dirs;
+    AppendDir(NULL, &dirs);
+    return dirs.list;
 }

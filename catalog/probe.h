@@ -15,9 +15,6 @@ struct SystemProbe {
     char helpDir[MAX_PATH];         // the system directory when there is no help directory
     int ie4Installed;
     int directShowInstalled;
-    // Null-terminated; null when the Path value is unreadable. The array and
-    // the texts it points into come from the process heap and are kept.
-    char **appPathDirs;
 };
 
 void ProbeSystem(SystemProbe *probe);
@@ -31,11 +28,6 @@ int QueryProductVersion(const char *fileName, FileVersion *version);
 // hands it out: it points into the version buffer until the next read, and
 // lies wholly inside the bytes read.
 int QueryProductName(const char *fileName, const char **name, UINT *length);
-
-// The buffer that every version read shares (null before the first) and its
-// size: whatever the version library hands out from a block read into it
-// lies inside it.
-const BYTE *GetVersionBuffer(DWORD *size);
 
 // Sign tells: negative when a is older than b.
 int CompareVersions(const FileVersion *a, const FileVersion *b);

@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "catalog/plan.h"
 #include "install/installer.h"
+#include "version_buffer.h"
 
 static const char APP_PATHS[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\iexplore.exe";
 static const char DSHOW_SERVER[] = "CLSID\\{05589FA1-C356-11CE-BF01-00AA0055595A}\\InprocServer32";
@@ -104,23 +105,21 @@ TEST_CASE("the App Paths list and the browser threshold")
     string otherCase = dirs[0];
     CharUpperA(&otherCase[0]);
 
-    struct Row { DWORD type; string value; std::vector<string> list; int ie4; } rows[] = {
-        // Trailing separators go; the same directory in other case, an empty
-        // element and a missing directory are dropped.
-        {REG_SZ, dirs[0] + "\\;" + otherCase + ";;" + s / "nope", {dirs[0]}, 0},
-        {REG_SZ, dirs[1] + "\\\\", {dirs[1]}, 1},                  // 4.71.913.4 counts
-        {REG_SZ, dirs[1] + ";" + dirs[0], {dirs[1], dirs[0]}, 1},   // whatever the order
-        {REG_BINARY, dirs[0], {dirs[0]}, 0},                        // no terminator
+    struct Row { DWORD type; string value; int ie4; } rows[] = {
+        // The same directory in other case, an empty element and a missing
+        // directory are passed over; 4.71.913.3 is too old.
+        {REG_SZ, dirs[0] + "\\;" + otherCase + ";;" + s / "nope", 0},
+        {REG_SZ, dirs[1] + "\\\\", 1},                 // 4.71.913.4 counts
+        {REG_SZ, s / "nope;" + otherCase + ";" + dirs[1], 1},   // every directory is tried
+        {REG_SZ, dirs[1] + ";" + dirs[0], 1},           // whatever the order
+        {REG_BINARY, dirs[1], 1},                       // no terminator
+        {REG_SZ, "", 0},
     };
     for (Row &r : rows) {
         INFO(r.value);
         appPaths.Set(r.type, r.type == REG_SZ ? r.value + '\0' : r.value);
         SystemProbe probe;
         ProbeSystem(&probe);
-        std::vector<string> got;
-        for (char **dir = probe.appPathDirs; dir && *dir; dir++)
-            got.push_back(*dir);
-        CHECK(got == r.list);
         CHECK(probe.ie4Installed == r.ie4);
     }
 }
@@ -283,16 +282,23 @@ TEST_CASE("paths are walked by characters of a double-byte code page")
         CHECK(names == std::vector<string>{level == s.path ? chart : level == s / chart ? sono : a});
     }
 
-    // Listed with and without its trailing separator, the folder is one; two
-    // folders whose names differ only in a second byte's case are two.
+    // The browser is found in a folder listed with its trailing separator,
+    // and in one whose name differs from a folder listed before it only in a
+    // second byte's case.
     TestKey appPaths(HKEY_LOCAL_MACHINE, APP_PATHS, "Path");
     CreateDirectoryA((s / a).c_str(), NULL);
     CreateDirectoryA((s / di).c_str(), NULL);
-    appPaths.Set(REG_SZ, s / chart + "\\;" + s / chart + ";" + s / a + ";" + s / di + '\0');
-    SystemProbe probe;
-    ProbeSystem(&probe);
-    std::vector<string> got;
-    for (char **dir = probe.appPathDirs; dir && *dir; dir++)
-        got.push_back(*dir);
-    CHECK(got == std::vector<string>{s / chart, s / a, s / di});
+    struct Browser { string listed, in; } browsers[] = {
+        {s / chart + "\\", s / chart},
+        {s / a + ";" + s / di, s / di},
+    };
+    for (Browser &b : browsers) {
+        string exe = b.in + "\\iexplore.exe";
+        REQUIRE(CopyFileA(Fixture("ie_min.exe").c_str(), exe.c_str(), FALSE));
+        appPaths.Set(REG_SZ, b.listed + '\0');
+        SystemProbe probe;
+        ProbeSystem(&probe);
+        CHECK(probe.ie4Installed == 1);
+        DeleteFileA(exe.c_str());
+    }
 }
