@@ -46,13 +46,6 @@ static DWORD LastErrorOr(DWORD fallback)
     return error ? error : fallback;
 }
 
-static DWORD FailStep(SetupComponent *component, const char *reason, DWORD error)
-{
-    MarkBlocked(component);
-    component->reason = reason;
-    return error;
-}
-
 static int IsWindows95Family()
 {
     return (GetVersion() & 0x80000000) != 0;
@@ -137,7 +130,7 @@ static DWORD RegisterServer(const char *target)
     return LastErrorOr((UINT_PTR)started ? (DWORD)(UINT_PTR)started : FAILED_WITHOUT_CODE);
 }
 
-static DWORD WriteDriverEntries(SetupComponent *component, const char *target)
+static DWORD WriteDriverEntries(const char *target)
 {
     const RegistryEntry *entries = NT_DRIVER_ENTRIES;
     if (IsWindows95Family()) {
@@ -159,11 +152,9 @@ static DWORD WriteDriverEntries(SetupComponent *component, const char *target)
         const char *valueName = e->valueName ? e->valueName : target;
         const char *data = e->data ? e->data : target;
         SetLastError(0);
-        if (!WriteRegistryString(e->subKey, valueName, data, HKEY_LOCAL_MACHINE)) {
-            // Entries written before stay written.
-            component->reason = REASON_REGISTRY_FAILED;
+        // Entries written before stay written.
+        if (!WriteRegistryString(e->subKey, valueName, data, HKEY_LOCAL_MACHINE))
             return LastErrorOr(FAILED_WITHOUT_CODE);
-        }
     }
     return 0;
 }
@@ -172,32 +163,34 @@ DWORD InstallComponent(const SystemProbe *probe, SetupComponent *component)
 {
     char source[MAX_PATH];
     char target[MAX_PATH];
+    DWORD flags = component->flags;
+    // Passed over with its parent, it counts as done.
+    if ((flags & COMP_COPY) && IsParentBlocked(component))
+        return 0;
     int havePaths = component->fileName && BuildComponentPaths(source, target, component, probe);
     DWORD pathError = havePaths ? 0 : LastErrorOr(ERROR_FILENAME_EXCED_RANGE);
-    DWORD flags = component->flags;
 
+    // The steps in their order; the first that fails names the reason.
+    const char *reason = NULL;
+    DWORD error = 0;
     if (flags & COMP_COPY) {
-        if (IsParentBlocked(component))
-            return 0;   // passed over with its parent, and counts as done
-        if (!havePaths)
-            return FailStep(component, REASON_COPY_FAILED, pathError);
-        DWORD error = CopyComponentFile(source, target);
-        if (error)
-            return FailStep(component, REASON_COPY_FAILED, error);
+        reason = REASON_COPY_FAILED;
+        error = havePaths ? CopyComponentFile(source, target) : pathError;
     }
-
-    if (flags & COMP_REGISTER) {
-        DWORD error = havePaths ? RegisterServer(target) : pathError;
-        if (error)
-            return FailStep(component, REASON_REGISTER_FAILED, error);
+    if (!error && (flags & COMP_REGISTER)) {
+        reason = REASON_REGISTER_FAILED;
+        error = havePaths ? RegisterServer(target) : pathError;
     }
-
-    if (flags & COMP_YVU9_DRIVER) {
-        if (!havePaths) {
-            component->reason = REASON_REGISTRY_FAILED;
-            return pathError;
-        }
-        return WriteDriverEntries(component, target);
+    if (!error && (flags & COMP_YVU9_DRIVER)) {
+        reason = REASON_REGISTRY_FAILED;
+        error = havePaths ? WriteDriverEntries(target) : pathError;
     }
-    return 0;
+    if (error) {
+        component->reason = reason;
+        // A file not in place, or not registered, blocks what builds on it;
+        // the driver's entries block nothing.
+        if (reason != REASON_REGISTRY_FAILED)
+            MarkBlocked(component);
+    }
+    return error;
 }
