@@ -9,7 +9,7 @@ public:
     SetupDialog(const SetupDialog &) = delete;
     SetupDialog &operator=(const SetupDialog &) = delete;
 
-    // Slot order matters: derived pages override these.
+    // The pages override these.
     virtual void OnInitDialog();
     virtual void OnOK();
     // Ends the page only when the user confirms cancelling the setup.

@@ -20,6 +20,8 @@ public:
     ProgressDialog(HINSTANCE hInstance, HWND hwndParent);
     void OnCancel() override;
     void AddItem(const char *name);
+    // Appends the word as the next line of the status column, beside the
+    // item added last.
     void SetStatus(const char *word);
     int TakeCancelRequest();
 
