@@ -106,99 +106,102 @@ unix() { local p="${1#C:}"; echo "$P/drive_c${p//\\//}"; }
 DSHOW_KEY='Software\Classes\CLSID\{05589FA1-C356-11CE-BF01-00AA0055595A}\InprocServer32'
 APP_PATHS_KEY='Software\Microsoft\Windows\CurrentVersion\App Paths\iexplore.exe'
 
-for step in $ARRANGE; do
-    case "$step" in
-    older) keep "$FIXTURES/v1.dll" ovcodec.dll ;;
-    newer) keep "$FIXTURES/codec_newer.dll" ovcodec.dll ;;
-    no_regsvr32) rm "$M/RegSvr32.exe" ;;
-    stale)
-        # What a run cut short leaves beside the codec: part of a copy, and
-        # the old file set aside.
-        head -c 1000 "$M/ovcodec.dll" >"$SYS/ovcodec.dll.new"
-        cp "$FIXTURES/v1.dll" "$SYS/ovcodec.dll.old"
-        ;;
-    cp932) export LANG=ja_JP.UTF-8 ;;
-    held) HELD=1 ;;
-    browser=*)
-        # The browser (the lowest version that counts) in that folder, which
-        # alone App Paths names; the DirectShow runtime is nowhere.
-        mkdir -p "$(unix "${step#browser=}")"
-        cp "$FIXTURES/ie_min.exe" "$(unix "${step#browser=}")/iexplore.exe"
-        reg system.reg "$APP_PATHS_KEY" '"Path"' "${step#browser=}"
-        reg system.reg "$DSHOW_KEY" @ 'C:\nowhere.dll'
-        OVERRIDES+=";iexplore.exe=n"
-        ;;
-    hostile)
-        # Libraries on the medium under system names, preferred by Wine to its own.
-        for name in $MARKED; do cp "$BUILD/tests/e2e/marker.dll" "$M/$name.dll"; done
-        OVERRIDES+=";${MARKED// /,}=n,b"
-        # Another current directory, with decoys of the medium's files.
-        SETUP_DIR="$WORK/decoy"
-        mkdir "$SETUP_DIR"
-        cp "$FIXTURES/codec_newer.dll" "$SETUP_DIR/ovcodec.dll"
-        cp "$TOOLS/recorder.exe" "$SETUP_DIR/RegSvr32.exe"
-        echo decoy >"$SETUP_DIR/release.htm"
-        cp -a "$SETUP_DIR" "$WORK/decoy.before"
-        # A link where the release notes were copied to, at a file of someone else's.
-        echo victim >"$WORK/victim"
-        ln -s "$WORK/victim" "$TEMP_DIR/release.htm"
-        # A DirectShow server whose version block claims 0xFFFF bytes.
-        cp "$FIXTURES/ffff.dll" "$P/drive_c/dshow.dll"
+# The arrangement steps of rows.txt's ARRANGE column, one function a step;
+# what follows a step's '=' is its argument.
+arrange_older() { keep "$FIXTURES/v1.dll" ovcodec.dll; }
+arrange_newer() { keep "$FIXTURES/codec_newer.dll" ovcodec.dll; }
+arrange_no_regsvr32() { rm "$M/RegSvr32.exe"; }
+# What a run cut short leaves beside the codec: part of a copy, and
+# the old file set aside.
+arrange_stale() {
+    head -c 1000 "$M/ovcodec.dll" >"$SYS/ovcodec.dll.new"
+    cp "$FIXTURES/v1.dll" "$SYS/ovcodec.dll.old"
+}
+arrange_cp932() { export LANG=ja_JP.UTF-8; }
+arrange_held() { HELD=1; }
+# The browser (the lowest version that counts) in that folder, which
+# alone App Paths names; the DirectShow runtime is nowhere.
+arrange_browser() {
+    mkdir -p "$(unix "$1")"
+    cp "$FIXTURES/ie_min.exe" "$(unix "$1")/iexplore.exe"
+    reg system.reg "$APP_PATHS_KEY" '"Path"' "$1"
+    reg system.reg "$DSHOW_KEY" @ 'C:\nowhere.dll'
+    OVERRIDES+=";iexplore.exe=n"
+}
+# Whatever anyone could put where the setup looks.
+arrange_hostile() {
+    local name
+    # Libraries on the medium under system names, preferred by Wine to its own.
+    for name in $MARKED; do cp "$BUILD/tests/e2e/marker.dll" "$M/$name.dll"; done
+    OVERRIDES+=";${MARKED// /,}=n,b"
+    # Another current directory, with decoys of the medium's files.
+    SETUP_DIR="$WORK/decoy"
+    mkdir "$SETUP_DIR"
+    cp "$FIXTURES/codec_newer.dll" "$SETUP_DIR/ovcodec.dll"
+    cp "$TOOLS/recorder.exe" "$SETUP_DIR/RegSvr32.exe"
+    echo decoy >"$SETUP_DIR/release.htm"
+    cp -a "$SETUP_DIR" "$WORK/decoy.before"
+    # A link where the release notes were copied to, at a file of someone else's.
+    echo victim >"$WORK/victim"
+    ln -s "$WORK/victim" "$TEMP_DIR/release.htm"
+    # A DirectShow server whose version block claims 0xFFFF bytes.
+    cp "$FIXTURES/ffff.dll" "$P/drive_c/dshow.dll"
+    reg system.reg "$DSHOW_KEY" @ 'C:\dshow.dll'
+}
+# The version library as that system has it. On Windows 98 the browser
+# must be found, on NT 4.0 the DirectShow runtime.
+arrange_standin() {
+    rm "$SYS/version.dll"
+    cp "$BUILD/tests/standin/version.dll" "$SYS/version.dll"
+    reg user.reg 'Software\Wine\AppDefaults\setup.exe\DllOverrides' '"version"' native
+    if [ "$WINDOWS" = nt40 ]; then
+        reg system.reg "$APP_PATHS_KEY" '"Path"' 'C:\nowhere'
+        cp "$FIXTURES/ds_exact.dll" "$P/drive_c/dshow.dll"
         reg system.reg "$DSHOW_KEY" @ 'C:\dshow.dll'
-        ;;
-    standin)
-        # The version library as that system has it. On Windows 98 the browser
-        # must be found, on NT 4.0 the DirectShow runtime.
-        rm "$SYS/version.dll"
-        cp "$BUILD/tests/standin/version.dll" "$SYS/version.dll"
-        reg user.reg 'Software\Wine\AppDefaults\setup.exe\DllOverrides' '"version"' native
-        if [ "$WINDOWS" = nt40 ]; then
-            reg system.reg "$APP_PATHS_KEY" '"Path"' 'C:\nowhere'
-            cp "$FIXTURES/ds_exact.dll" "$P/drive_c/dshow.dll"
-            reg system.reg "$DSHOW_KEY" @ 'C:\dshow.dll'
-        fi
-        ;;
-    read_only)
-        # As from a CD: every file of the medium read-only; installed twice.
-        RUNS=2
-        AS=(setpriv --reuid=65534 --regid=65534 --clear-groups)
-        chown -R 65534:65534 "$WORK"
-        find "$M" -type f -exec chmod a-w {} +
-        ;;
-    full_disk)
-        # An older codec installed, and room in the system directory for every
-        # component but the new codec (padded to 1 MiB past its image).
-        truncate -s 1M "$M/ovcodec.dll"
-        mv "$SYS" "$SYS.disk"
-        mkdir "$SYS"
-        mount -t tmpfs -o size=64m orvid-e2e "$SYS"
-        MOUNTED="$SYS"
-        cp -as "$SYS.disk/." "$SYS/"
-        keep "$FIXTURES/v1.dll" ovcodec.dll
-        used=$(df --output=used -k "$SYS" | tail -n 1)
-        mount -o remount,size=$((used + 480))k "$SYS"
-        ;;
-    fault=*)
-        # The N-th call of one of setup.exe's imports fails as on Windows.
-        export ANSWER_INJECT="$(winpath "$BUILD/tests/inject/fault.dll")" ORVID_FAULT="${step#fault=}"
-        ;;
-    no_temp)
-        # TEMP and TMP name a folder that does not exist, nor does the Windows TEMP folder.
-        rm -rf "$P/drive_c/windows/temp"
-        reg user.reg 'Environment' '"TEMP"' 'C:\nowhere'
-        reg user.reg 'Environment' '"TMP"' 'C:\nowhere'
-        ;;
-    hooks | hooks=*)
-        # A build whose hooks group the two Swift encoders and have the filter
-        # ask for a directory; without wininet the filter is skipped.
-        cp "$BUILD/tests/e2e/setup_hooks.exe" "$M/setup.exe"
-        OVERRIDES+=";wininet=d"
-        # The directory chosen: the page's own, or one typed on it.
-        CHOSEN="C:\Program Files\Kalor\Orvid\Flowcaster Publisher"
-        if [ "$step" != hooks ]; then CHOSEN="${step#hooks=}"; export ANSWER_DIRECTORY="$CHOSEN"; fi
-        ;;
-    *) echo "row $ROW: no step $step" >&2; exit 2 ;;
-    esac
+    fi
+}
+# As from a CD: every file of the medium read-only; installed twice.
+arrange_read_only() {
+    RUNS=2
+    AS=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+    chown -R 65534:65534 "$WORK"
+    find "$M" -type f -exec chmod a-w {} +
+}
+# An older codec installed, and room in the system directory for every
+# component but the new codec (padded to 1 MiB past its image).
+arrange_full_disk() {
+    truncate -s 1M "$M/ovcodec.dll"
+    mv "$SYS" "$SYS.disk"
+    mkdir "$SYS"
+    mount -t tmpfs -o size=64m orvid-e2e "$SYS"
+    MOUNTED="$SYS"
+    cp -as "$SYS.disk/." "$SYS/"
+    keep "$FIXTURES/v1.dll" ovcodec.dll
+    local used
+    used=$(df --output=used -k "$SYS" | tail -n 1)
+    mount -o remount,size=$((used + 480))k "$SYS"
+}
+# The N-th call of one of setup.exe's imports fails as on Windows.
+arrange_fault() { export ANSWER_INJECT="$(winpath "$BUILD/tests/inject/fault.dll")" ORVID_FAULT="$1"; }
+# TEMP and TMP name a folder that does not exist, nor does the Windows TEMP folder.
+arrange_no_temp() {
+    rm -rf "$P/drive_c/windows/temp"
+    reg user.reg 'Environment' '"TEMP"' 'C:\nowhere'
+    reg user.reg 'Environment' '"TMP"' 'C:\nowhere'
+}
+# A build whose hooks group the two Swift encoders and have the filter
+# ask for a directory; without wininet the filter is skipped.
+arrange_hooks() {
+    cp "$BUILD/tests/e2e/setup_hooks.exe" "$M/setup.exe"
+    OVERRIDES+=";wininet=d"
+    # The directory chosen: the page's own, or one typed on it.
+    CHOSEN="C:\Program Files\Kalor\Orvid\Flowcaster Publisher"
+    if [ $# -gt 0 ]; then CHOSEN="$1"; export ANSWER_DIRECTORY="$CHOSEN"; fi
+}
+
+for step in $ARRANGE; do
+    declare -F "arrange_${step%%=*}" >/dev/null || { echo "row $ROW: no step $step" >&2; exit 2; }
+    if [[ "$step" == *=* ]]; then "arrange_${step%%=*}" "${step#*=}"; else "arrange_$step"; fi
 done
 [ -z "$WINDOWS" ] || reg user.reg 'Software\Wine\AppDefaults\setup.exe' '"Version"' "$WINDOWS"
 start=$(date +%s%N)
