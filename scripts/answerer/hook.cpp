@@ -72,19 +72,29 @@ void Write(const char *text)
     }
 }
 
-// Pages by their controls: the list text under its label (the component
-// lists), the progress columns, the directory field and its button; other
-// dialogs are boxes. A template's IDC_STATIC label has the id 0xFFFF.
+// Whether the dialog has the size of the setup's template ID. The two list
+// pages share their controls and differ only in their templates.
+bool FromTemplate(HWND hwnd, int id)
+{
+    HMODULE setup = GetModuleHandleA(NULL);
+    HRSRC found = FindResourceA(setup, MAKEINTRESOURCEA(id), (LPCSTR)RT_DIALOG);
+    const DLGTEMPLATE *dialog = found ? (const DLGTEMPLATE *)LockResource(LoadResource(setup, found)) : NULL;
+    RECT expected = {0, 0, dialog ? dialog->cx : 0, dialog ? dialog->cy : 0}, client;
+    return dialog && MapDialogRect(hwnd, &expected) && GetClientRect(hwnd, &client)
+        && expected.right == client.right && expected.bottom == client.bottom;
+}
+
+// Pages by their controls: the list text (the list pages, by their
+// templates), the progress columns, the directory field and its button;
+// other dialogs are boxes.
 const char *KindOf(HWND hwnd)
 {
-    char label[64] = "";
-    GetDlgItemTextA(hwnd, (WORD)IDC_STATIC, label, sizeof(label));
     return GetDlgItem(hwnd, IDC_PROGRESS_ITEMS) && GetDlgItem(hwnd, IDC_PROGRESS_STATUS) ? "progress"
            : GetDlgItem(hwnd, IDC_DIRECTORY_EDIT) && GetDlgItem(hwnd, IDC_BROWSE)      ? "directory"
            : !GetDlgItem(hwnd, IDC_LIST_TEXT)                                          ? "box"
-           : !strcmp(label, "Setup will install the following components:")     ? "components"
-           : !strcmp(label, "Setup will not install the following components:") ? "skipped"
-                                                                                : "page";
+           : FromTemplate(hwnd, IDD_COMPONENTS)                                        ? "components"
+           : FromTemplate(hwnd, IDD_SKIPPED)                                           ? "skipped"
+                                                                                       : "page";
 }
 
 // Into g_record: the kind and caption; for a box, its owner's class and its
@@ -180,7 +190,7 @@ void Answer(HWND hwnd, const char *kind)
     WCHAR typed[MAX_PATH];
     DWORD length = GetEnvironmentVariableW(L"ANSWER_DIRECTORY", typed, MAX_PATH);
     if (!strcmp(kind, "directory") && length && length < MAX_PATH)
-        SetDlgItemTextW(hwnd, 1003, typed);
+        SetDlgItemTextW(hwnd, IDC_DIRECTORY_EDIT, typed);
     step->taken = true;
     Press(hwnd, step->button);
 }
