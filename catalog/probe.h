@@ -20,6 +20,11 @@ struct SystemProbe {
     char **appPathDirs;
 };
 
+// Finds the system and help directories, and clears the rest.
+void ProbeDirectories(SystemProbe *probe);
+// Looks for the browser and the DirectShow runtime, once the directories are known.
+void ProbePrerequisites(SystemProbe *probe);
+// Both, in that order.
 void ProbeSystem(SystemProbe *probe);
 
 // The product version of the file's fixed version information. A block that

@@ -97,6 +97,7 @@ SETUP_DIR="$M"
 OVERRIDES=""
 RUNS=1
 HELD=""
+CUT=""
 CHOSEN=""
 keep() { cp "$1" "$SYS/$2" && cp "$1" "$WORK/kept/$2"; }
 
@@ -191,6 +192,7 @@ for step in $ARRANGE; do
         # The N-th call of one of setup.exe's imports fails as on Windows.
         export ANSWER_INJECT="$(winpath "$BUILD/tests/inject/fault.dll")" ORVID_FAULT="${step#fault=}"
         ;;
+    cut=*) CUT="${step#cut=}" ;;
     no_temp)
         # TEMP and TMP name a folder that does not exist, nor does the Windows TEMP folder.
         rm -rf "$P/drive_c/windows/temp"
@@ -224,6 +226,16 @@ if [ -n "$HELD" ]; then
     for _ in $(seq 100); do grep -q held "$WORK/holder.log" 2>/dev/null && break; sleep 0.1; done
     grep -q held "$WORK/holder.log" || fail "the codec could not be held: $(cat "$WORK/holder.log")"
 fi
+if [ -n "$CUT" ]; then
+    # A run before the row's own, answered OK, that ends right after the N-th
+    # call of the import, as if the power had gone.
+    (cd "$WORK" && ANSWER_LOG="$(winpath "$WORK/cut.txt")" ANSWER_SCRIPT=components=OK ORVID_FAULT="$CUT:cut" \
+        ANSWER_INJECT="$(winpath "$BUILD/tests/inject/fault.dll")" WINEPREFIX="$P" "${AS[@]}" wine "$WORK/tools/answer.exe" \
+        "$(winpath "$M/setup.exe")" "$(winpath "$SETUP_DIR")" </dev/null >"$WORK/answer.log" 2>&1) || fail "answer, cut run: $(cat "$WORK/answer.log")"
+    server -k
+    server -w
+    [ "$(tail -n 1 "$WORK/cut.txt" 2>/dev/null)" = "exit code 9" ] || fail "the first run was not cut at $CUT"
+fi
 for run in $(seq "$RUNS"); do
     (cd "$WORK" && WINEPREFIX="$P" "${AS[@]}" wine "$WORK/tools/answer.exe" "$(winpath "$M/setup.exe")" \
         "$(winpath "$SETUP_DIR")" </dev/null >"$WORK/answer.log" 2>&1) || fail "answer, run $run: $(cat "$WORK/answer.log")"
@@ -242,7 +254,8 @@ for file in $DLLS $HELP_FILES; do
         if ! cmp -s "$M/$file" "$target"; then fail "$file is not the medium's"
         elif [ "$(stat -c %A "$target" | cut -c3)" != w ]; then fail "$file is installed read-only"; fi
     elif [ -e "$WORK/kept/$file" ]; then
-        cmp -s "$WORK/kept/$file" "$target" || fail "$file was replaced"
+        if [ ! -e "$target" ]; then fail "$file is missing"
+        elif ! cmp -s "$WORK/kept/$file" "$target"; then fail "$file was replaced"; fi
     elif [ -e "$target" ]; then
         fail "$file was installed"
     fi
