@@ -98,6 +98,7 @@ OVERRIDES=""
 RUNS=1
 HELD=""
 CUT=""
+TWICE=""
 CHOSEN=""
 keep() { cp "$1" "$SYS/$2" && cp "$1" "$WORK/kept/$2"; }
 
@@ -193,6 +194,7 @@ for step in $ARRANGE; do
         export ANSWER_INJECT="$(winpath "$BUILD/tests/inject/fault.dll")" ORVID_FAULT="${step#fault=}"
         ;;
     cut=*) CUT="${step#cut=}" ;;
+    twice) TWICE=1 ;;
     no_temp)
         # TEMP and TMP name a folder that does not exist, nor does the Windows TEMP folder.
         rm -rf "$P/drive_c/windows/temp"
@@ -236,7 +238,23 @@ if [ -n "$CUT" ]; then
     server -w
     [ "$(tail -n 1 "$WORK/cut.txt" 2>/dev/null)" = "exit code 9" ] || fail "the first run was not cut at $CUT"
 fi
+if [ -n "$TWICE" ]; then
+    # Two setups started at once, each answered with the row's script into a
+    # transcript of its own; the shorter is checked first.
+    started=()
+    for copy in 1 2; do
+        (cd "$WORK" && ANSWER_LOG="$(winpath "$WORK/transcript$copy.txt")" WINEPREFIX="$P" "${AS[@]}" wine "$WORK/tools/answer.exe" \
+            "$(winpath "$M/setup.exe")" "$(winpath "$SETUP_DIR")" </dev/null >"$WORK/answer$copy.log" 2>&1) &
+        started+=($!)
+    done
+    for copy in 1 2; do wait "${started[copy - 1]}" || fail "answer, copy $copy: $(cat "$WORK/answer$copy.log")"; done
+    server -k
+    server -w
+    for copy in 1 2; do echo "$(cat "$WORK/transcript$copy.txt" 2>/dev/null | grep -c .) $copy"; done | sort -n |
+        while read -r _ copy; do cat "$WORK/transcript$copy.txt" 2>/dev/null || true; done >"$WORK/transcript.txt"
+fi
 for run in $(seq "$RUNS"); do
+    [ -z "$TWICE" ] || break
     (cd "$WORK" && WINEPREFIX="$P" "${AS[@]}" wine "$WORK/tools/answer.exe" "$(winpath "$M/setup.exe")" \
         "$(winpath "$SETUP_DIR")" </dev/null >"$WORK/answer.log" 2>&1) || fail "answer, run $run: $(cat "$WORK/answer.log")"
     # The registry is written out as the server ends.
