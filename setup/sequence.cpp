@@ -150,6 +150,7 @@ static InstallOutcome InstallComponents(HWND hwndHost, HINSTANCE hInstance, Setu
 int RunSetup(HWND hwndHost, HINSTANCE hInstance)
 {
     ProbeDirectories(&s_probe);
+    // What a run cut short set aside is back before anything is read.
     RestoreSetAsideFiles(&s_probe);
     ProbePrerequisites(&s_probe);
     PlanComponents(&s_probe, g_componentTable, &s_plan);
