@@ -97,15 +97,25 @@ static void ProbeDirectShow(SystemProbe *probe)
     probe->directShowInstalled = n == wanted && (n == length || !name[n]);
 }
 
-void ProbeSystem(SystemProbe *probe)
+void ProbeDirectories(SystemProbe *probe)
 {
     ZeroMemory(probe, sizeof(*probe));
     UINT n = GetSystemDirectoryA(probe->systemDir, sizeof(probe->systemDir));
     if (n == 0 || n >= sizeof(probe->systemDir))
         probe->systemDir[0] = '\0';
     ProbeHelpDirectory(probe);
+}
+
+void ProbePrerequisites(SystemProbe *probe)
+{
     ProbeInternetExplorer(probe);
     ProbeDirectShow(probe);
+}
+
+void ProbeSystem(SystemProbe *probe)
+{
+    ProbeDirectories(probe);
+    ProbePrerequisites(probe);
 }
 
 // Reads the file's version block into s_versionInfo; the number of bytes

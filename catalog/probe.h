@@ -17,6 +17,11 @@ struct SystemProbe {
     int directShowInstalled;
 };
 
+// Finds the system and help directories, and clears the rest.
+void ProbeDirectories(SystemProbe *probe);
+// Looks for the browser and the DirectShow runtime, once the directories are known.
+void ProbePrerequisites(SystemProbe *probe);
+// Both, in that order.
 void ProbeSystem(SystemProbe *probe);
 
 // The product version of the file's fixed version information. A block that

@@ -61,6 +61,12 @@ static DWORD RemoveStale(const char *path)
     return LastErrorOr(FAILED_WITHOUT_CODE);
 }
 
+// The name of ours that an old file is set aside under, beside its target.
+static int AsideName(char *aside, const char *target)
+{
+    return TextFormat(aside, MAX_PATH, "%s.old", target);
+}
+
 // Puts a whole copy in the target's place. The Windows 95 family has no
 // replacing move (its MoveFileEx is a stub that fails): there the old file is
 // set aside under a name of ours, the new one moved in, and only then the old
@@ -75,23 +81,26 @@ static DWORD PutInPlace(const char *fresh, const char *aside, const char *target
         SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
     SetLastError(0);
     if (!IsWindows95Family()) {
-        return MoveFileExA(fresh, target, MOVEFILE_REPLACE_EXISTING) ? 0 : LastErrorOr(FAILED_WITHOUT_CODE);
+        if (!MoveFileExA(fresh, target, MOVEFILE_REPLACE_EXISTING))
+            return LastErrorOr(FAILED_WITHOUT_CODE);
+    } else {
+        DWORD error = replacing ? RemoveStale(aside) : 0;
+        if (error)
+            return error;
+        if (replacing && !MoveFileA(target, aside))
+            return LastErrorOr(FAILED_WITHOUT_CODE);
+        if (!MoveFileA(fresh, target)) {
+            error = LastErrorOr(FAILED_WITHOUT_CODE);
+            if (replacing)
+                MoveFileA(aside, target);
+            return error;
+        }
     }
-    DWORD error = replacing ? RemoveStale(aside) : 0;
-    if (error)
-        return error;
-    if (replacing && !MoveFileA(target, aside))
-        return LastErrorOr(FAILED_WITHOUT_CODE);
-    if (MoveFileA(fresh, target)) {
-        // Left behind, the old copy is only removed by the next run.
-        if (replacing)
-            DeleteFileA(aside);
-        return 0;
-    }
-    error = LastErrorOr(FAILED_WITHOUT_CODE);
-    if (replacing)
-        MoveFileA(aside, target);
-    return error;
+    // The new file is whole and in place: an old one beside it, set aside by
+    // this run or by one cut short, is done with. Left behind, it is only
+    // removed by the next run.
+    DeleteFileA(aside);
+    return 0;
 }
 
 // Copies without ever leaving the target damaged: a full disk or a failing
@@ -101,7 +110,7 @@ static DWORD CopyComponentFile(const char *source, const char *target)
 {
     char fresh[MAX_PATH];
     char aside[MAX_PATH];
-    if (!TextFormat(fresh, sizeof(fresh), "%s.new", target) || !TextFormat(aside, sizeof(aside), "%s.old", target))
+    if (!TextFormat(fresh, sizeof(fresh), "%s.new", target) || !AsideName(aside, target))
         return ERROR_FILENAME_EXCED_RANGE;
     DWORD error = RemoveStale(fresh);
     if (error)
@@ -193,4 +202,17 @@ DWORD InstallComponent(const SystemProbe *probe, SetupComponent *component)
             MarkBlocked(component);
     }
     return error;
+}
+
+void RestoreSetAsideFiles(const SystemProbe *probe)
+{
+    for (SetupComponent *row = g_componentTable; row < g_componentTable + COMPONENT_ROWS; row++) {
+        char target[MAX_PATH];
+        char aside[MAX_PATH];
+        // MoveFileA never replaces: a target in place, or a move that fails,
+        // leaves both names as they are.
+        if ((row->flags & COMP_COPY) && BuildComponentPaths(aside, target, row, probe) &&
+            AsideName(aside, target) && IsFile(aside))
+            MoveFileA(aside, target);
+    }
 }

@@ -14,3 +14,9 @@ extern const char REASON_REGISTRY_FAILED[];
 
 // 0 on success (or when passed over), else the error code of the failed step.
 DWORD InstallComponent(const SystemProbe *probe, SetupComponent *component);
+
+// Where a run was cut short between setting a component's old file aside
+// and moving the new one in, the old file lies under our name with none under
+// its own: moves each such file of the component table back. Called before
+// anything reads the machine, so that nothing sees it as the cut left it.
+void RestoreSetAsideFiles(const SystemProbe *probe);

@@ -8,6 +8,7 @@
 #define WM_SETUP_START (WM_USER + 1)
 
 static const char SETUP_CLASS_NAME[] = "OrvidSetupClass";
+static const char SETUP_MUTEX_NAME[] = "OrvidVideo50Setup";
 
 static LRESULT CALLBACK SetupWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -24,6 +25,22 @@ static LRESULT CALLBACK SetupWndProc(HWND hwnd, UINT message, WPARAM wParam, LPA
         return 0;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+int ClaimSetupRun()
+{
+    // Never closed: the process holds it until it ends. A run that ended
+    // without releasing it left it abandoned, and the wait takes it over.
+    HANDLE mutex = CreateMutexA(NULL, FALSE, SETUP_MUTEX_NAME);
+    // One that cannot be made (an object of another kind under the name)
+    // must not keep the user from installing.
+    if (!mutex || WaitForSingleObject(mutex, 0) != WAIT_TIMEOUT)
+        return 1;
+    // A run still starting has no window yet; it comes to the front by itself.
+    HWND running = FindWindowA(SETUP_CLASS_NAME, NULL);
+    if (running)
+        SetForegroundWindow(GetLastActivePopup(running));
+    return 0;
 }
 
 int RegisterSetupClass(HINSTANCE hInstance)

@@ -13,6 +13,9 @@ static int RunProgram(HINSTANCE hInstance, int showCommand)
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     // Before COM or any window can load a library by its bare name.
     RestrictLibrarySearch();
+    // A second start reads nothing and touches no file: it ends here.
+    if (!ClaimSetupRun())
+        return 0;
     // The setup's files are named ".\..." throughout: the current directory
     // must be the folder that holds setup.exe, wherever it was started from.
     char path[MAX_PATH];

@@ -149,7 +149,10 @@ static InstallOutcome InstallComponents(HWND hwndHost, HINSTANCE hInstance, Setu
 
 int RunSetup(HWND hwndHost, HINSTANCE hInstance)
 {
-    ProbeSystem(&s_probe);
+    ProbeDirectories(&s_probe);
+    // What a run cut short set aside is back before anything is read.
+    RestoreSetAsideFiles(&s_probe);
+    ProbePrerequisites(&s_probe);
     PlanComponents(&s_probe, g_componentTable, &s_plan);
     s_directoryComponent = FindDirectoryComponent(s_plan.allComponents);
     if (!ShowComponentPage(hwndHost, hInstance, s_plan.allComponents) ||

@@ -88,6 +88,8 @@ SETUP_DIR="$M"
 OVERRIDES=""
 RUNS=1
 HELD=""
+CUT=""
+TWICE=""
 CHOSEN=""
 keep() { cp "$1" "$SYS/$2" && cp "$1" "$WORK/kept/$2"; }
 
@@ -183,6 +185,10 @@ arrange_full_disk() {
 }
 # The N-th call of one of setup.exe's imports fails as on Windows.
 arrange_fault() { export ANSWER_INJECT="$(winpath "$BUILD/tests/inject/fault.dll")" ORVID_FAULT="$1"; }
+# A run before the row's own that ends right after the N-th call of F.
+arrange_cut() { CUT="$1"; }
+# Two setups started at once.
+arrange_twice() { TWICE=1; }
 # TEMP and TMP name a folder that does not exist, nor does the Windows TEMP folder.
 arrange_no_temp() {
     rm -rf "$P/drive_c/windows/temp"
@@ -218,7 +224,33 @@ if [ -n "$HELD" ]; then
     for _ in $(seq 1200); do grep -q held "$WORK/holder.log" 2>/dev/null && break; sleep 0.1; done
     grep -q held "$WORK/holder.log" || fail "the codec could not be held: $(cat "$WORK/holder.log")"
 fi
+if [ -n "$CUT" ]; then
+    # A run before the row's own, answered OK, that ends right after the N-th
+    # call of the import, as if the power had gone.
+    (cd "$WORK" && ANSWER_LOG="$(winpath "$WORK/cut.txt")" ANSWER_SCRIPT=components=OK ORVID_FAULT="$CUT:cut" \
+        ANSWER_INJECT="$(winpath "$BUILD/tests/inject/fault.dll")" WINEPREFIX="$P" "${AS[@]}" wine "$WORK/tools/answer.exe" \
+        "$(winpath "$M/setup.exe")" "$(winpath "$SETUP_DIR")" </dev/null >"$WORK/answer.log" 2>&1) || fail "answer, cut run: $(cat "$WORK/answer.log")"
+    server -k
+    server -w
+    [ "$(tail -n 1 "$WORK/cut.txt" 2>/dev/null)" = "exit code 9" ] || fail "the first run was not cut at $CUT"
+fi
+if [ -n "$TWICE" ]; then
+    # Two setups started at once, each answered with the row's script into a
+    # transcript of its own; the shorter is checked first.
+    started=()
+    for copy in 1 2; do
+        (cd "$WORK" && ANSWER_LOG="$(winpath "$WORK/transcript$copy.txt")" WINEPREFIX="$P" "${AS[@]}" wine "$WORK/tools/answer.exe" \
+            "$(winpath "$M/setup.exe")" "$(winpath "$SETUP_DIR")" </dev/null >"$WORK/answer$copy.log" 2>&1) &
+        started+=($!)
+    done
+    for copy in 1 2; do wait "${started[copy - 1]}" || fail "answer, copy $copy: $(cat "$WORK/answer$copy.log")"; done
+    server -k
+    server -w
+    for copy in 1 2; do echo "$(cat "$WORK/transcript$copy.txt" 2>/dev/null | grep -c .) $copy"; done | sort -n |
+        while read -r _ copy; do cat "$WORK/transcript$copy.txt" 2>/dev/null || true; done >"$WORK/transcript.txt"
+fi
 for run in $(seq "$RUNS"); do
+    [ -z "$TWICE" ] || break
     (cd "$WORK" && WINEPREFIX="$P" "${AS[@]}" wine "$WORK/tools/answer.exe" "$(winpath "$M/setup.exe")" \
         "$(winpath "$SETUP_DIR")" </dev/null >"$WORK/answer.log" 2>&1) || fail "answer, run $run: $(cat "$WORK/answer.log")"
     # The registry is written out as the server ends.
@@ -239,7 +271,8 @@ for file in $DLLS $HELP_FILES; do
         if ! cmp -s "$M/$file" "$target"; then fail "$file is not the medium's"
         elif [ "$(stat -c %A "$target" | cut -c3)" != w ]; then fail "$file is installed read-only"; fi
     elif [ -e "$WORK/kept/$file" ]; then
-        cmp -s "$WORK/kept/$file" "$target" || fail "$file was replaced"
+        if [ ! -e "$target" ]; then fail "$file is missing"
+        elif ! cmp -s "$WORK/kept/$file" "$target"; then fail "$file was replaced"; fi
     elif [ -e "$target" ]; then
         fail "$file was installed"
     fi

@@ -1,7 +1,9 @@
 // fault.dll: with ORVID_FAULT=NAME:N, the N-th call that setup.exe makes of
 // NAME, a function it imports, fails as on Windows; every other call reaches
-// the real one. The answerer loads it into the suspended setup.exe, whose
-// imports are bound by then, and it rewrites NAME's import table slot.
+// the real one. With NAME:N:cut, the N-th call is made and the process then
+// ends at once with exit code 9, as if the power had gone. The answerer loads
+// it into the suspended setup.exe, whose imports are bound by then, and it
+// rewrites NAME's import table slot.
 #include <windows.h>
 
 // How a function fails: the bytes of arguments it pops, its result, its last error.
@@ -15,25 +17,33 @@ static const Failure FAILURES[] = {
     {"MoveFileA", 8, FALSE, ERROR_SHARING_VIOLATION},   // the file is in use
     {"MoveFileExA", 12, FALSE, ERROR_SHARING_VIOLATION},
 };
-static const Failure *chosen;
+static const char *chosenName;
+static const Failure *chosen;     // null when the call is cut instead
 static LONG calls, nth;
 
 extern "C" {
 void *faultReal;
-DWORD faultBytes, faultResult;
+DWORD faultBytes, faultResult, faultCut;
 void FaultStub();
 BOOL FaultDue()
 {
     if (InterlockedIncrement(&calls) != nth)
         return FALSE;
-    SetLastError(chosen->error);
+    if (chosen)
+        SetLastError(chosen->error);
     return TRUE;
+}
+void FaultEnd()
+{
+    TerminateProcess(GetCurrentProcess(), 9);
 }
 }
 // Imports are stdcall: a failing call pops its arguments itself; any other
-// jumps on with the caller's stack untouched.
-asm(".text\n_FaultStub:\n\tcall _FaultDue\n\ttest %eax, %eax\n\tjz 1f\n\tpop %ecx\n"
-    "\tadd _faultBytes, %esp\n\tmov _faultResult, %eax\n\tjmp *%ecx\n1:\tjmp *_faultReal\n");
+// jumps on with the caller's stack untouched. A cut call drops its return
+// address, so that the real function returns here, to the end.
+asm(".text\n_FaultStub:\n\tcall _FaultDue\n\ttest %eax, %eax\n\tjz 1f\n\tcmpl $0, _faultCut\n\tjne 2f\n"
+    "\tpop %ecx\n\tadd _faultBytes, %esp\n\tmov _faultResult, %eax\n\tjmp *%ecx\n"
+    "2:\tadd $4, %esp\n\tcall *_faultReal\n\tcall _FaultEnd\n1:\tjmp *_faultReal\n");
 
 static BOOL Patch(BYTE *base)
 {
@@ -44,10 +54,10 @@ static BOOL Patch(BYTE *base)
         DWORD *slot = (DWORD *)(base + d->FirstThunk), was;
         for (; d->OriginalFirstThunk && name->u1.AddressOfData; name++, slot++) {
             if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)
-                || lstrcmpA((char *)((IMAGE_IMPORT_BY_NAME *)(base + name->u1.AddressOfData))->Name, chosen->name))
+                || lstrcmpA((char *)((IMAGE_IMPORT_BY_NAME *)(base + name->u1.AddressOfData))->Name, chosenName))
                 continue;
             // An unbound slot would be bound later, over the stub.
-            faultReal = (void *)GetProcAddress(GetModuleHandleA((char *)base + d->Name), chosen->name);
+            faultReal = (void *)GetProcAddress(GetModuleHandleA((char *)base + d->Name), chosenName);
             if (!faultReal || *slot != (DWORD)faultReal || !VirtualProtect(slot, 4, PAGE_READWRITE, &was))
                 return FALSE;
             *slot = (DWORD)FaultStub;
@@ -60,9 +70,12 @@ static BOOL Patch(BYTE *base)
 // Refuses to load, which fails the answerer, on a setting it cannot carry out.
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
 {
-    char setting[64], *count = setting;
+    static char setting[64];
+    char *count = setting;
+    if (reason != DLL_PROCESS_ATTACH)
+        return TRUE;
     DWORD n = GetEnvironmentVariableA("ORVID_FAULT", setting, sizeof(setting));
-    if (reason != DLL_PROCESS_ATTACH || !n)
+    if (!n)
         return TRUE;
     while (n < sizeof(setting) && *count && *count != ':')
         count++;
@@ -70,12 +83,17 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
         return FALSE;
     for (*count++ = 0; *count >= '0' && *count <= '9' && nth < 100000; count++)
         nth = nth * 10 + *count - '0';
+    chosenName = setting;
+    // Any import can be cut; only those of the table can fail.
+    faultCut = !lstrcmpA(count, ":cut");
     for (const Failure &f : FAILURES)
-        if (!lstrcmpA(f.name, setting))
+        if (!faultCut && !lstrcmpA(f.name, setting))
             chosen = &f;
-    if (!chosen || *count || nth < 1)
+    if (nth < 1 || !(faultCut || (chosen && !*count)))
         return FALSE;
-    faultBytes = chosen->argBytes;
-    faultResult = chosen->result;
+    if (chosen) {
+        faultBytes = chosen->argBytes;
+        faultResult = chosen->result;
+    }
     return Patch((BYTE *)GetModuleHandleA(NULL));
 }
