@@ -10,6 +10,8 @@
 //                  the script, and pressed on the progress page while it is up
 //   ANSWER_SHOTS   a folder for NN-KIND.bmp pictures (optional)
 //   ANSWER_DIRECTORY  typed into the directory page before it is answered (optional)
+// A line goes into the transcript, which expects none, for what Wine did not
+// take from setup.exe's manifest.
 // The transcript is ASCII: other bytes, backslashes, line feeds and tabs are
 // escaped (\xAE, \\, \n, \t), so that it holds the texts byte for byte.
 #include <windows.h>
@@ -70,6 +72,27 @@ void Write(const char *text)
         fputs(text, log);
         fclose(log);
     }
+}
+
+// What Wine made of setup.exe's manifest (a null context is the process's
+// own): administrator rights asked, the five systems it knows, DPI awareness.
+void CheckManifest()
+{
+    ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level = {};
+    if (!QueryActCtxW(0, NULL, NULL, RunlevelInformationInActivationContext, &level, sizeof(level), NULL)
+        || level.RunLevel != ACTCTX_RUN_LEVEL_REQUIRE_ADMIN || level.UiAccess)
+        Write("manifest: no administrator rights asked\n");
+    // Only the count: newer systems (and Wine) give each element more fields
+    // than these headers know.
+    DWORD known[64] = {};
+    if (!QueryActCtxW(0, NULL, NULL, CompatibilityInformationInActivationContext, known, sizeof(known), NULL)
+        || known[0] != 5)
+        Write("manifest: not five systems known\n");
+    // The setting itself: under Wine 8 every process reports itself DPI-aware.
+    WCHAR aware[8] = L"";
+    if (!QueryActCtxSettingsW(0, NULL, L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware",
+                              aware, 8, NULL) || lstrcmpiW(aware, L"true"))
+        Write("manifest: not DPI aware\n");
 }
 
 // Pages by their controls: the list text under its label (the component
@@ -229,8 +252,10 @@ void Destroyed(Dialog *dialog)
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (g_stepCount < 0)
+    if (g_stepCount < 0) {
         Configure();
+        CheckManifest();
+    }
     if (code == HCBT_ACTIVATE)
         Activated((HWND)wParam);
     else if (code == HCBT_DESTROYWND && wParam && Find((HWND)wParam))
