@@ -206,6 +206,11 @@ for step in $ARRANGE; do
         CHOSEN="C:\Program Files\Kalor\Orvid\Flowcaster Publisher"
         if [ "$step" != hooks ]; then CHOSEN="${step#hooks=}"; export ANSWER_DIRECTORY="$CHOSEN"; fi
         ;;
+    dpi=*)
+        # The screen at that many dots per inch, as the display settings set it.
+        printf '\n[Control Panel\\\\Desktop] 0\n"LogPixels"=dword:%08x\n' "${step#dpi=}" >>"$P/user.reg"
+        export ANSWER_DPI="${step#dpi=}"
+        ;;
     *) echo "row $ROW: no step $step" >&2; exit 2 ;;
     esac
 done
