@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/runner.sh
 
-PKGS_NATIVE="cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev wine xvfb xauth doctest-dev imagemagick x11-utils locales"
+PKGS_NATIVE="cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev wine xvfb xauth doctest-dev imagemagick x11-utils locales python3"
 PKGS_I386="wine32:i386"
 BACKPORTS_SOURCE=/etc/apt/sources.list.d/orvid-setup-backports.sources
 BINFMT_CONF=/etc/binfmt.d/orvid-setup-qemu-i386.conf

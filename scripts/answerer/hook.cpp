@@ -10,11 +10,16 @@
 //                  the script, and pressed on the progress page while it is up
 //   ANSWER_SHOTS   a folder for NN-KIND.bmp pictures (optional)
 //   ANSWER_DIRECTORY  typed into the directory page before it is answered (optional)
+//   ANSWER_DPI     the screen's dots per inch that setup.exe must see; each
+//                  text of a dialog must then fit its control (optional)
+// A line goes into the transcript, which expects none of them, for what Wine
+// did not take from setup.exe's manifest, and for a text that does not fit.
 // The transcript is ASCII: other bytes, backslashes, line feeds and tabs are
 // escaped (\xAE, \\, \n, \t), so that it holds the texts byte for byte.
 #include <windows.h>
 #include <stdarg.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include "ui/resource.h"
 
@@ -27,7 +32,7 @@ struct Dialog { HWND hwnd; const char *kind; bool shown; char record[16384]; };
 Step g_steps[32];
 int g_stepCount = -1;       // not read from the environment yet
 char g_log[MAX_PATH], g_shots[MAX_PATH], g_record[16384];
-int g_used, g_shotCount;
+int g_used, g_shotCount, g_dpi;
 Dialog g_dialogs[8];
 
 void Configure()
@@ -69,6 +74,35 @@ void Write(const char *text)
     if (FILE *log = fopen(g_log, "ab")) {
         fputs(text, log);
         fclose(log);
+    }
+}
+
+// What Wine made of setup.exe's manifest (a null context is the process's
+// own): administrator rights asked, the five systems it knows, DPI awareness;
+// and, with ANSWER_DPI, that it sees the screen at those dots per inch.
+void CheckManifest()
+{
+    ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level = {};
+    if (!QueryActCtxW(0, NULL, NULL, RunlevelInformationInActivationContext, &level, sizeof(level), NULL)
+        || level.RunLevel != ACTCTX_RUN_LEVEL_REQUIRE_ADMIN || level.UiAccess)
+        Write("manifest: no administrator rights asked\n");
+    // Only the count: newer systems (and Wine) give each element more fields
+    // than these headers know.
+    DWORD known[64] = {};
+    if (!QueryActCtxW(0, NULL, NULL, CompatibilityInformationInActivationContext, known, sizeof(known), NULL)
+        || known[0] != 5)
+        Write("manifest: not five systems known\n");
+    // The setting itself: under Wine 8 every process reports itself DPI-aware.
+    WCHAR aware[8] = L"";
+    if (!QueryActCtxSettingsW(0, NULL, L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware",
+                              aware, 8, NULL) || lstrcmpiW(aware, L"true"))
+        Write("manifest: not DPI aware\n");
+    char dpi[16];
+    if (GetEnvironmentVariableA("ANSWER_DPI", dpi, sizeof(dpi)) && (g_dpi = atoi(dpi)) > 0) {
+        HDC screen = GetDC(NULL);
+        if (GetDeviceCaps(screen, LOGPIXELSY) != g_dpi)
+            Write("dpi: not the screen's\n");
+        ReleaseDC(NULL, screen);
     }
 }
 
@@ -151,6 +185,54 @@ void SavePicture(HWND hwnd, const char *kind, const char *suffix)
     DeleteDC(dc);
 }
 
+// With ANSWER_DPI, a line for each text that does not fit its control: laid
+// out as the control lays it out (statics wrap unless told not to, buttons
+// and edits hold one line), in its font, within its client area (an edit's
+// text area).
+void CheckFit(HWND hwnd, const char *kind)
+{
+    static char text[8192];
+    for (HWND child = GetWindow(hwnd, GW_CHILD); g_dpi && child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char className[16] = "";
+        RECT area, extent;
+        LONG style = GetWindowLongA(child, GWL_STYLE);
+        GetClassNameA(child, className, sizeof(className));
+        bool isStatic = !lstrcmpiA(className, "Static"), isEdit = !lstrcmpiA(className, "Edit");
+        if (!GetWindowTextA(child, text, sizeof(text)) || !GetClientRect(child, &area))
+            continue;
+        if (isEdit)
+            SendMessageA(child, EM_GETRECT, 0, (LPARAM)&area);
+        bool wraps = isStatic && (style & SS_TYPEMASK) != SS_LEFTNOWORDWRAP;
+        // A line of a static that does not wrap may end in a leader of dots,
+        // which the control cuts where its column ends: the words must fit.
+        if (isStatic && !wraps) {
+            char *out = text;
+            for (const char *in = text; *in; in++) {
+                *out++ = *in;
+                while (out > text && out[-1] == '.' && (in[1] == '\n' || !in[1]))
+                    out--;
+            }
+            *out = '\0';
+        }
+        UINT format = DT_CALCRECT | DT_EXPANDTABS | (!isStatic ? DT_SINGLELINE : wraps ? DT_WORDBREAK : 0)
+                      | (isEdit || (isStatic && (style & SS_NOPREFIX)) ? DT_NOPREFIX : 0);
+        SetRect(&extent, 0, 0, area.right - area.left, 0);
+        HDC dc = GetDC(child);
+        HGDIOBJ font = (HGDIOBJ)SendMessageA(child, WM_GETFONT, 0, 0), old = font ? SelectObject(dc, font) : NULL;
+        DrawTextA(dc, text, -1, &extent, format);
+        if (old)
+            SelectObject(dc, old);
+        ReleaseDC(child, dc);
+        if (extent.right > area.right - area.left || extent.bottom > area.bottom - area.top) {
+            g_used = 0;
+            Put("too long: %s %d, %ldx%ld in %ldx%ld: ", kind, GetDlgCtrlID(child), extent.right, extent.bottom,
+                area.right - area.left, area.bottom - area.top);
+            PutText(text);
+            Write(g_record);
+        }
+    }
+}
+
 Dialog *Find(HWND hwnd)
 {
     for (Dialog &d : g_dialogs)
@@ -214,6 +296,7 @@ void Activated(HWND hwnd)
 void Destroyed(Dialog *dialog)
 {
     static char described[sizeof(g_record)];
+    CheckFit(dialog->hwnd, dialog->kind);
     Describe(dialog->hwnd, dialog->kind);
     strcpy(described, g_record);
     // Written through Put, which never runs past the record.
@@ -239,8 +322,10 @@ void Destroyed(Dialog *dialog)
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (g_stepCount < 0)
+    if (g_stepCount < 0) {
         Configure();
+        CheckManifest();
+    }
     if (code == HCBT_ACTIVATE)
         Activated((HWND)wParam);
     else if (code == HCBT_DESTROYWND && wParam && Find((HWND)wParam))
@@ -256,6 +341,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ShowHook(int code, WPARAM wPar
     if (dialog && !dialog->shown && (((const WINDOWPOS *)call->lParam)->flags & SWP_SHOWWINDOW)) {
         dialog->shown = true;
         SavePicture(call->hwnd, dialog->kind, "");
+        CheckFit(call->hwnd, dialog->kind);
         Answer(call->hwnd, dialog->kind);
     }
     return CallNextHookEx(NULL, code, wParam, lParam);

@@ -204,6 +204,11 @@ arrange_hooks() {
     CHOSEN="C:\Program Files\Kalor\Orvid\Flowcaster Publisher"
     if [ $# -gt 0 ]; then CHOSEN="$1"; export ANSWER_DIRECTORY="$CHOSEN"; fi
 }
+# The screen at that many dots per inch, as the display settings set it.
+arrange_dpi() {
+    printf '\n[Control Panel\\\\Desktop] 0\n"LogPixels"=dword:%08x\n' "$1" >>"$P/user.reg"
+    export ANSWER_DPI="$1"
+}
 
 for step in $ARRANGE; do
     declare -F "arrange_${step%%=*}" >/dev/null || { echo "row $ROW: no step $step" >&2; exit 2; }
