@@ -209,6 +209,7 @@ void RestoreSetAsideFiles(const SystemProbe *probe)
     for (SetupComponent *row = g_componentTable; row < g_componentTable + COMPONENT_ROWS; row++) {
         char target[MAX_PATH];
         char aside[MAX_PATH];
+        // The source path is not needed: its buffer takes the name of ours.
         // MoveFileA never replaces: a target in place, or a move that fails,
         // leaves both names as they are.
         if ((row->flags & COMP_COPY) && BuildComponentPaths(aside, target, row, probe) &&
