@@ -112,12 +112,6 @@ void ProbePrerequisites(SystemProbe *probe)
     ProbeDirectShow(probe);
 }
 
-void ProbeSystem(SystemProbe *probe)
-{
-    ProbeDirectories(probe);
-    ProbePrerequisites(probe);
-}
-
 // Reads the file's version block into s_versionInfo; the number of bytes
 // read, or 0 when there is no sound block.
 static DWORD ReadVersionBlock(const char *fileName)

@@ -21,8 +21,6 @@ struct SystemProbe {
 void ProbeDirectories(SystemProbe *probe);
 // Looks for the browser and the DirectShow runtime, once the directories are known.
 void ProbePrerequisites(SystemProbe *probe);
-// Both, in that order.
-void ProbeSystem(SystemProbe *probe);
 
 // The product version of the file's fixed version information. A block that
 // claims more than was read, or a fixed part that does not lie wholly inside

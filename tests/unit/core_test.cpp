@@ -9,6 +9,13 @@
 #include "version_buffer.h"
 
 static const char APP_PATHS[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\iexplore.exe";
+// The whole probe, as a run makes it.
+static void Probe(SystemProbe *probe)
+{
+    ProbeDirectories(probe);
+    ProbePrerequisites(probe);
+}
+
 static const char DSHOW_SERVER[] = "CLSID\\{05589FA1-C356-11CE-BF01-00AA0055595A}\\InprocServer32";
 
 TEST_CASE("bounded text is cut at the destination's size, terminated, and says so")
@@ -119,7 +126,7 @@ TEST_CASE("the App Paths list and the browser threshold")
         INFO(r.value);
         appPaths.Set(r.type, r.type == REG_SZ ? r.value + '\0' : r.value);
         SystemProbe probe;
-        ProbeSystem(&probe);
+        Probe(&probe);
         CHECK(probe.ie4Installed == r.ie4);
     }
 }
@@ -141,7 +148,7 @@ TEST_CASE("DirectShow is a server file named exactly so, from a key that may be 
         if (r.locked)
             key.Lock();
         SystemProbe probe;
-        ProbeSystem(&probe);
+        Probe(&probe);
         CHECK(probe.directShowInstalled == r.installed);
     }
 }
@@ -297,7 +304,7 @@ TEST_CASE("paths are walked by characters of a double-byte code page")
         REQUIRE(CopyFileA(Fixture("ie_min.exe").c_str(), exe.c_str(), FALSE));
         appPaths.Set(REG_SZ, b.listed + '\0');
         SystemProbe probe;
-        ProbeSystem(&probe);
+        Probe(&probe);
         CHECK(probe.ie4Installed == 1);
         DeleteFileA(exe.c_str());
     }
