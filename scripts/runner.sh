@@ -25,8 +25,8 @@ qemu_registered() {
     [ -f "$BINFMT_DIR/qemu-i386" ] && grep -qx enabled "$BINFMT_DIR/qemu-i386" 2>/dev/null
 }
 
-# bookworm_mirror [APT_ETC]: the URI that already serves bookworm here, so the user's own mirror serves
-# the backports too.
+# bookworm_mirror [APT_ETC]: the URI that already serves bookworm here, so
+# that the user's own mirror serves the backports too.
 bookworm_mirror() {
     local f etc="${1:-/etc/apt}"
     for f in "$etc"/sources.list.d/*.sources; do

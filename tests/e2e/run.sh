@@ -72,9 +72,10 @@ reg() { prefix_reg "$P" "$@"; }
 AS=()           # the user the setup runs as: root unless a row says otherwise
 MOUNTED=""
 server() { [ ! -d "$P" ] || WINEPREFIX="$P" "${AS[@]}" wineserver "$@" 2>/dev/null || true; }
+# Ends the prefix's server, which writes the registry out as it ends.
+end_server() { server -k; server -w; }
 cleanup() {
-    server -k
-    server -w
+    end_server
     if [ -n "$MOUNTED" ]; then umount "$MOUNTED" || umount -l "$MOUNTED"; fi
     if [ "$FAILURES" = 0 ] && [ "${E2E_KEEP:-0}" != 1 ]; then rm -rf "$WORK" "$BUILD/e2e/$ROW"; fi
 }
@@ -222,6 +223,12 @@ export ANSWER_LOG="$(winpath "$WORK/transcript.txt")" ANSWER_SCRIPT="$ANSWERS"
 # Folders of drive C outside the Windows and users' folders, before the run.
 folders() { (cd "$P/drive_c" && find . -type d ! -path './windows*' ! -path './users*' | LC_ALL=C sort); }
 folders >"$WORK/folders.before"
+# answer OUT: setup.exe from the medium under the answerer, as the environment
+# (ANSWER_*, ORVID_FAULT) says; the answerer's own output goes to OUT.
+answer() {
+    (cd "$WORK" && WINEPREFIX="$P" "${AS[@]}" wine "$WORK/tools/answer.exe" "$(winpath "$M/setup.exe")" \
+        "$(winpath "$SETUP_DIR")" </dev/null >"$1" 2>&1)
+}
 if [ -n "$HELD" ]; then
     # Holds the installed codec for the whole run; ended with the server.
     (cd "$WORK" && WINEPREFIX="$P" "${AS[@]}" wine "$BUILD/tests/e2e/holder.exe" 'C:\windows\system32\ovcodec.dll' \
@@ -232,11 +239,10 @@ fi
 if [ -n "$CUT" ]; then
     # A run before the row's own, answered OK, that ends right after the N-th
     # call of the import, as if the power had gone.
-    (cd "$WORK" && ANSWER_LOG="$(winpath "$WORK/cut.txt")" ANSWER_SCRIPT=components=OK ORVID_FAULT="$CUT:cut" \
-        ANSWER_INJECT="$(winpath "$BUILD/tests/inject/fault.dll")" WINEPREFIX="$P" "${AS[@]}" wine "$WORK/tools/answer.exe" \
-        "$(winpath "$M/setup.exe")" "$(winpath "$SETUP_DIR")" </dev/null >"$WORK/answer.log" 2>&1) || fail "answer, cut run: $(cat "$WORK/answer.log")"
-    server -k
-    server -w
+    ANSWER_LOG="$(winpath "$WORK/cut.txt")" ANSWER_SCRIPT=components=OK ORVID_FAULT="$CUT:cut" \
+        ANSWER_INJECT="$(winpath "$BUILD/tests/inject/fault.dll")" answer "$WORK/answer.log" \
+        || fail "answer, cut run: $(cat "$WORK/answer.log")"
+    end_server
     [ "$(tail -n 1 "$WORK/cut.txt" 2>/dev/null)" = "exit code 9" ] || fail "the first run was not cut at $CUT"
 fi
 if [ -n "$TWICE" ]; then
@@ -244,23 +250,18 @@ if [ -n "$TWICE" ]; then
     # transcript of its own; the shorter is checked first.
     started=()
     for copy in 1 2; do
-        (cd "$WORK" && ANSWER_LOG="$(winpath "$WORK/transcript$copy.txt")" WINEPREFIX="$P" "${AS[@]}" wine "$WORK/tools/answer.exe" \
-            "$(winpath "$M/setup.exe")" "$(winpath "$SETUP_DIR")" </dev/null >"$WORK/answer$copy.log" 2>&1) &
+        ANSWER_LOG="$(winpath "$WORK/transcript$copy.txt")" answer "$WORK/answer$copy.log" &
         started+=($!)
     done
     for copy in 1 2; do wait "${started[copy - 1]}" || fail "answer, copy $copy: $(cat "$WORK/answer$copy.log")"; done
-    server -k
-    server -w
+    end_server
     for copy in 1 2; do echo "$(cat "$WORK/transcript$copy.txt" 2>/dev/null | grep -c .) $copy"; done | sort -n |
         while read -r _ copy; do cat "$WORK/transcript$copy.txt" 2>/dev/null || true; done >"$WORK/transcript.txt"
 fi
 for run in $(seq "$RUNS"); do
     [ -z "$TWICE" ] || break
-    (cd "$WORK" && WINEPREFIX="$P" "${AS[@]}" wine "$WORK/tools/answer.exe" "$(winpath "$M/setup.exe")" \
-        "$(winpath "$SETUP_DIR")" </dev/null >"$WORK/answer.log" 2>&1) || fail "answer, run $run: $(cat "$WORK/answer.log")"
-    # The registry is written out as the server ends.
-    server -k
-    server -w
+    answer "$WORK/answer.log" || fail "answer, run $run: $(cat "$WORK/answer.log")"
+    end_server
 done
 
 # What the user saw, blank lines aside, each progress line's run of dots as
