@@ -1,6 +1,9 @@
 // Identifiers of the dialog templates and their controls.
 #pragma once
 
+// The file's icon
+#define IDI_SETUP               1
+
 // Dialog templates
 #define IDD_COMPONENTS          101
 #define IDD_PROGRESS            102

@@ -19,22 +19,14 @@ while read -r dll function; do
     grep -qixF "$dll $function" <<<"$permitted" || fail "import not allowed: $dll $function"
 done <<<"$imports"
 
-size=$(stat -c %s "$exe")
-# 16 KB, and two sectors for the manifest.
-[ "$size" -le 17408 ] || fail "setup.exe is $size bytes, over 17408"
 flags=$($objdump -p "$exe")
 for flag in DYNAMIC_BASE NX_COMPAT; do grep -q "^\s*$flag$" <<<"$flags" || fail "$flag not set"; done
 grep -q ' \.reloc ' <<<"$($objdump -h "$exe")" || fail "no relocations"
 # Two builds of one commit give the same bytes: no time of linking in the header.
 grep -qx 'Time/Date\s*Thu Jan  1 00:00:00 1970' <<<"$flags" || fail "time stamp: $(grep Time/Date <<<"$flags")"
 
-# The four dialog templates and the manifest, and no other resource.
-resources=$(i686-w64-mingw32-windres -i "$exe" -O rc | grep -E '^\w+ [A-Z0-9]+' |
-    grep -vE '^(STYLE|EXSTYLE|CAPTION|FONT|LANGUAGE|CLASS|MENU) ' | cut -d' ' -f1,2 | tr '\n' ' ' || true)
-[ "$resources" = "101 DIALOG 102 DIALOG 103 DIALOG 104 DIALOG 1 24 " ] || fail "resources (or windres's form): $resources"
-# The manifest, as XML, of the product's version.
-version=$(sed -n 's/^#define MEDIUM_VERSION_TEXT *"\(.*\)"$/\1/p' "$source/medium/version.rci")
-python3 "$(dirname "$0")/manifest.py" "$exe" "$version" || status=1
+# The size budget; the resources, the manifest as XML, the version and the icon.
+python3 "$(dirname "$0")/image.py" "$exe" "$source/ui/version.h" || status=1
 
 # Nothing would run a static constructor: there is no C runtime to call it.
 for lib in "$@"; do
@@ -62,4 +54,4 @@ for layer in "${!allowed[@]}"; do
     done
 done
 [ $status -eq 0 ] || exit 1
-echo "setup.exe: $size bytes, $(grep -c . <<<"$permitted") allowed imports, layers in order"
+echo "setup.exe: $(stat -c %s "$exe") bytes, $(grep -c . <<<"$permitted") allowed imports, layers in order"
