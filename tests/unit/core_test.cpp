@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "catalog/plan.h"
 #include "install/installer.h"
+#include "ui/version.h"
 #include "version_buffer.h"
 
 static const char APP_PATHS[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\iexplore.exe";
@@ -81,6 +82,7 @@ TEST_CASE("a version is the product version of a sound version block, on every s
         {"tiny.dll", {0, 0, 0}, {}, {0, 0, 0}},
         {"large.dll", {1, 1, 1}, {3, 1, 4, 1}, {1, 1, 1}, LONG_NAME.c_str()},
         {"missing.dll", {0, 0, 0}, {}, {0, 0, 0}},
+        {"..\\demo-medium\\setup.exe", {1, 1, 1}, {PRODUCT_VERSION}, {1, 1, 1}, PRODUCT_NAME},  // as built
     };
     for (const Row &r : rows) {
         INFO(string(r.file), " on ", on);
