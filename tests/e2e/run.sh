@@ -92,6 +92,7 @@ HELD=""
 CUT=""
 TWICE=""
 CHOSEN=""
+FAULT=""
 keep() { cp "$1" "$SYS/$2" && cp "$1" "$WORK/kept/$2"; }
 
 if arranged read_only; then
@@ -184,8 +185,12 @@ arrange_full_disk() {
     used=$(df --output=used -k "$SYS" | tail -n 1)
     mount -o remount,size=$((used + 480))k "$SYS"
 }
-# The N-th call of one of setup.exe's imports fails as on Windows.
-arrange_fault() { export ANSWER_INJECT="$(winpath "$BUILD/tests/inject/fault.dll")" ORVID_FAULT="$1"; }
+# The N-th call of one of setup.exe's imports fails as on Windows, and says so.
+arrange_fault() {
+    FAULT="$1"
+    export ANSWER_INJECT="$(winpath "$BUILD/tests/inject/fault.dll")" ORVID_FAULT="$1" \
+        ORVID_FAULT_FIRED="$(winpath "$WORK/fault.fired")"
+}
 # A run before the row's own that ends right after the N-th call of F.
 arrange_cut() { CUT="$1"; }
 # Two setups started at once.
@@ -270,6 +275,7 @@ for run in $(seq "$RUNS"); do for name in $BLOCKS; do block "$name"; done; done 
 DOTS="$(awk '$1 == "PROGRESS_DOTS" { print $2; exit }' "$HERE/expected.txt")"
 diff "$WORK/transcript.expected" <(grep -v '^$' "$WORK/transcript.txt" | sed -E "s/(^|[^.])\.{$DOTS}([^.]|$)/\1 ...\2/g") \
     || fail "transcript (<expected, >shown)"
+[ -z "$FAULT" ] || [ -e "$WORK/fault.fired" ] || fail "the fault $FAULT never fired"
 
 for file in $DLLS $HELP_FILES; do
     case " $HELP_FILES " in *" $file "*) target="$HELP/$file" ;; *) target="$SYS/$file" ;; esac

@@ -3,7 +3,8 @@
 // the real one. With NAME:N:cut, the N-th call is made and the process then
 // ends at once with exit code 9, as if the power had gone. The answerer loads
 // it into the suspended setup.exe, whose imports are bound by then, and it
-// rewrites NAME's import table slot.
+// rewrites NAME's import table slot. Once the fault fires, it makes the file
+// that ORVID_FAULT_FIRED names (a Windows path), for the row to tell it did.
 #include <windows.h>
 
 // How a function fails: the bytes of arguments it pops, its result, its last error.
@@ -18,6 +19,7 @@ static const Failure FAILURES[] = {
     {"MoveFileExA", 12, FALSE, ERROR_SHARING_VIOLATION},
 };
 static const char *chosenName;
+static char fired[MAX_PATH];
 static const Failure *chosen;     // null when the call is cut instead
 static LONG calls, nth;
 
@@ -29,6 +31,7 @@ BOOL FaultDue()
 {
     if (InterlockedIncrement(&calls) != nth)
         return FALSE;
+    CloseHandle(CreateFileA(fired, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
     if (chosen)
         SetLastError(chosen->error);
     return TRUE;
@@ -45,8 +48,11 @@ asm(".text\n_FaultStub:\n\tcall _FaultDue\n\ttest %eax, %eax\n\tjz 1f\n\tcmpl $0
     "\tpop %ecx\n\tadd _faultBytes, %esp\n\tmov _faultResult, %eax\n\tjmp *%ecx\n"
     "2:\tadd $4, %esp\n\tcall *_faultReal\n\tcall _FaultEnd\n1:\tjmp *_faultReal\n");
 
+// A function that setup.exe does not import (any more) patches nothing, and is
+// refused like an unbound slot: its rows would otherwise run unfaulted.
 static BOOL Patch(BYTE *base)
 {
+    BOOL patched = FALSE;
     IMAGE_NT_HEADERS *nt = (IMAGE_NT_HEADERS *)(base + ((IMAGE_DOS_HEADER *)base)->e_lfanew);
     DWORD at = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
     for (IMAGE_IMPORT_DESCRIPTOR *d = (IMAGE_IMPORT_DESCRIPTOR *)(base + at); at && d->Name; d++) {
@@ -62,9 +68,10 @@ static BOOL Patch(BYTE *base)
                 return FALSE;
             *slot = (DWORD)FaultStub;
             VirtualProtect(slot, 4, was, &was);
+            patched = TRUE;
         }
     }
-    return TRUE;
+    return patched;
 }
 
 // Refuses to load, which fails the answerer, on a setting it cannot carry out.
@@ -77,6 +84,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
     DWORD n = GetEnvironmentVariableA("ORVID_FAULT", setting, sizeof(setting));
     if (!n)
         return TRUE;
+    if (GetEnvironmentVariableA("ORVID_FAULT_FIRED", fired, sizeof(fired)) >= sizeof(fired))
+        return FALSE;
     while (n < sizeof(setting) && *count && *count != ':')
         count++;
     if (n >= sizeof(setting) || !*count)
