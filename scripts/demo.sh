@@ -22,6 +22,8 @@ source scripts/wine.sh
 if [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null || true; fi
 rm -rf "$DEMO"
 mkdir -p "$SHOTS"
+# setup.exe's icon as Explorer draws it at 32 and 16 pixels, beside the pages.
+cp "$BUILD/ui/setup-icon.png" "$SHOTS/"
 cp -a "$BUILD/demo-medium" "$MEDIUM"
 XVFB_PID=""
 trap 'wineserver -k 2>/dev/null || true; [ -z "$XVFB_PID" ] || kill "$XVFB_PID"' EXIT
