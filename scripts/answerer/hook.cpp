@@ -12,6 +12,8 @@
 //   ANSWER_DIRECTORY  typed into the directory page before it is answered (optional)
 //   ANSWER_DPI     the screen's dots per inch that setup.exe must see; each
 //                  text of a dialog must then fit its control (optional)
+//   ANSWER_HOLD    a file (a Windows path) that answers wait for, the dialog
+//                  up and its messages served meanwhile (optional)
 // A line goes into the transcript, which expects none of them, for what Wine
 // did not take from setup.exe's manifest, and for a text that does not fit.
 // The transcript is ASCII: other bytes, backslashes, line feeds and tabs are
@@ -248,9 +250,16 @@ void Press(HWND hwnd, int button)
 // A dialog is answered once it shows: it becomes active before (its first
 // control takes the focus), and a modal one shows only when its loop finds
 // the queue empty. The progress page needs no answer; any other dialog that
-// the script does not answer ends the run.
-void Answer(HWND hwnd, const char *kind)
+// the script does not answer ends the run. Called again by its timer while held.
+void CALLBACK Answer(HWND hwnd, UINT, UINT_PTR timer, DWORD)
 {
+    char hold[MAX_PATH];
+    if (GetEnvironmentVariableA("ANSWER_HOLD", hold, MAX_PATH) && GetFileAttributesA(hold) == INVALID_FILE_ATTRIBUTES) {
+        SetTimer(hwnd, 1, 100, Answer);
+        return;
+    }
+    KillTimer(hwnd, timer);
+    const char *kind = Find(hwnd)->kind;
     Step *step = g_steps, *end = g_steps + g_stepCount;
     while (step < end && (step->taken || strcmp(step->kind, kind)))
         step++;
@@ -342,7 +351,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ShowHook(int code, WPARAM wPar
         dialog->shown = true;
         SavePicture(call->hwnd, dialog->kind, "");
         CheckFit(call->hwnd, dialog->kind);
-        Answer(call->hwnd, dialog->kind);
+        Answer(call->hwnd, 0, 0, 0);
     }
     return CallNextHookEx(NULL, code, wParam, lParam);
 }

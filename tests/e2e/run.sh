@@ -234,12 +234,13 @@ answer() {
     (cd "$WORK" && WINEPREFIX="$P" "${AS[@]}" wine "$WORK/tools/answer.exe" "$(winpath "$M/setup.exe")" \
         "$(winpath "$SETUP_DIR")" </dev/null >"$1" 2>&1)
 }
+# await FILE: until FILE holds a line, for two minutes at most.
+await() { for _ in $(seq 1200); do [ ! -s "$1" ] || return 0; sleep 0.1; done; false; }
 if [ -n "$HELD" ]; then
     # Holds the installed codec for the whole run; ended with the server.
     (cd "$WORK" && WINEPREFIX="$P" "${AS[@]}" wine "$BUILD/tests/e2e/holder.exe" 'C:\windows\system32\ovcodec.dll' \
         </dev/null >"$WORK/holder.log" 2>&1 &)
-    for _ in $(seq 1200); do grep -q held "$WORK/holder.log" 2>/dev/null && break; sleep 0.1; done
-    grep -q held "$WORK/holder.log" || fail "the codec could not be held: $(cat "$WORK/holder.log")"
+    await "$WORK/holder.log" && grep -q held "$WORK/holder.log" || fail "the codec could not be held: $(cat "$WORK/holder.log")"
 fi
 if [ -n "$CUT" ]; then
     # A run before the row's own, answered OK, that ends right after the N-th
@@ -251,17 +252,18 @@ if [ -n "$CUT" ]; then
     [ "$(tail -n 1 "$WORK/cut.txt" 2>/dev/null)" = "exit code 9" ] || fail "the first run was not cut at $CUT"
 fi
 if [ -n "$TWICE" ]; then
-    # Two setups started at once, each answered with the row's script into a
-    # transcript of its own; the shorter is checked first.
-    started=()
-    for copy in 1 2; do
-        ANSWER_LOG="$(winpath "$WORK/transcript$copy.txt")" answer "$WORK/answer$copy.log" &
-        started+=($!)
-    done
-    for copy in 1 2; do wait "${started[copy - 1]}" || fail "answer, copy $copy: $(cat "$WORK/answer$copy.log")"; done
+    # Two setups at once, each answered with the row's script into a
+    # transcript of its own: the second started once the first's page is up,
+    # which waits unanswered until the second has ended; the second checked first.
+    ANSWER_HOLD="$(winpath "$WORK/second.ended")" ANSWER_LOG="$(winpath "$WORK/transcript1.txt")" \
+        answer "$WORK/answer1.log" &
+    first=$!
+    await "$WORK/transcript1.txt" || fail "the first setup showed no page"
+    ANSWER_LOG="$(winpath "$WORK/transcript2.txt")" answer "$WORK/answer2.log" || fail "answer, second: $(cat "$WORK/answer2.log")"
+    touch "$WORK/second.ended"
+    wait $first || fail "answer, first: $(cat "$WORK/answer1.log")"
     end_server
-    for copy in 1 2; do echo "$(cat "$WORK/transcript$copy.txt" 2>/dev/null | grep -c .) $copy"; done | sort -n |
-        while read -r _ copy; do cat "$WORK/transcript$copy.txt" 2>/dev/null || true; done >"$WORK/transcript.txt"
+    cat "$WORK/transcript2.txt" "$WORK/transcript1.txt" >"$WORK/transcript.txt" 2>/dev/null || true
 fi
 for run in $(seq "$RUNS"); do
     [ -z "$TWICE" ] || break
