@@ -2,7 +2,7 @@
 # Explorer find it: its size against the budget, its resources, the manifest
 # (what Windows takes from it), the version resource (against the values of
 # VERSION_H) and the icon group (each image as the group declares it).
-import codecs, re, struct, sys, zlib
+import codecs, re, struct, sys
 import xml.etree.ElementTree as ET
 
 V1, V2, V3 = (f"{{urn:schemas-microsoft-com:asm.v{n}}}" for n in (1, 2, 3))
@@ -23,15 +23,12 @@ def offset(rva):
     return next(rva - address + raw for _, size, address, raw_size, raw in sections
                 if address <= rva < address + max(size, raw_size))
 failed = []
-def check(holds, what):
-    if not holds:
-        failed.append(what)
-    return holds
+check = lambda holds, what: holds or failed.append(what)
 
 # The budget: 16 KB of program (all but the resources), 20 KB in all.
 resources = sum(raw_size for name, _, _, raw_size, _ in sections if name.rstrip(b"\0") == b".rsrc")
-if not (check(len(image) - resources <= 16384, f"program of at most 16384 bytes, not {len(image) - resources}")
-        & check(len(image) <= 20480, f"at most 20480 bytes in all, not {len(image)}")):
+if not all([check(len(image) - resources <= 16384, f"program of at most 16384 bytes, not {len(image) - resources}"),
+            check(len(image) <= 20480, f"at most 20480 bytes in all, not {len(image)}")]):
     print(f"headers: {pe + 24 + optional + 40 * count} bytes used of {at('<I', pe + 84)[0]}")
     for name, size, _, raw_size, _ in (section for section in sections if section[3]):
         print(f"{name.rstrip(bytes(1)).decode()}: {size} bytes used of {raw_size}, {max(raw_size - size, 0)} free")
@@ -83,8 +80,8 @@ def node(start):
         child = (child + struct.unpack_from("<H", block, child)[0] + 3) & ~3
     return block[start + 6:end].decode("utf-16-le"), value, children
 key, fixed, children = node(0)
-parts = {name: (value, children) for name, value, children in children}
-tables = parts.get("StringFileInfo", (0, []))[1]
+parts = {name: children for name, _, children in children}
+tables, translations = parts.get("StringFileInfo", []), parts.get("VarFileInfo", [])
 strings = {name: value.decode("utf-16-le").rstrip("\0") for name, value, _ in (tables[0][2] if tables else [])}
 major, minor, build, revision = map(int, version.split("."))
 word = struct.unpack("<13I", fixed) if len(fixed) == 52 else (0,) * 13
@@ -94,8 +91,8 @@ check([name for name, _, _ in tables] == ["040904E4"], "one string table, 040904
 check(strings == {"CompanyName": value["PRODUCT_COMPANY"], "FileDescription": value["SETUP_DESCRIPTION"],
                   "FileVersion": version, "InternalName": value["SETUP_FILE"], "OriginalFilename": value["SETUP_FILE"],
                   "ProductName": value["PRODUCT_NAME"], "ProductVersion": version}, f"the build's strings, not {strings}")
-check([(name, value) for name, value, _ in parts.get("VarFileInfo", (0, [("", 0, 0)]))[1]]
-      == [("Translation", struct.pack("<HH", 0x409, 1252))], "a translation of 040904E4")
+check([(name, value) for name, value, _ in translations] == [("Translation", struct.pack("<HH", 0x409, 1252))],
+      "a translation of 040904E4")
 
 # The icon group, 32 and 16 pixels in 16 colours before the PNG of 256 that
 # only Windows Vista and later draw; each image as the group says.
