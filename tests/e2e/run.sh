@@ -93,7 +93,24 @@ CUT=""
 TWICE=""
 CHOSEN=""
 FAULT=""
-keep() { cp "$1" "$SYS/$2" && cp "$1" "$WORK/kept/$2"; }
+# attributes FILE [set]: FILE's read-only, hidden and system attributes as Wine
+# keeps them (no write permission; the DOSATTRIB extended attribute, where the
+# file system takes one), all three given it first with "set".
+attributes() {
+    python3 - "$@" <<'PY'
+import os, sys
+f, key = sys.argv[1], "user.DOSATTRIB"
+if sys.argv[2:]:
+    os.chmod(f, 0o444)
+    try: os.setxattr(f, key, b"0x6")
+    except OSError: pass
+dos = int(os.getxattr(f, key), 16) if key in os.listxattr(f) else 0
+print(*[n for n, on in (("read-only", not os.stat(f).st_mode & 0o222), ("hidden", dos & 2), ("system", dos & 4)) if on] or ["none"])
+PY
+}
+# keep FILE NAME: FILE installed as NAME, read-only, hidden and system; kept,
+# with its attributes, to compare with what the run leaves.
+keep() { cp "$1" "$SYS/$2" && cp "$1" "$WORK/kept/$2" && attributes "$SYS/$2" set >"$WORK/kept/$2.attributes"; }
 
 if arranged read_only; then
     # A prefix of its own (not linked to the pristine one's files), for a user
@@ -286,7 +303,10 @@ for file in $DLLS $HELP_FILES; do
         elif [ "$(stat -c %A "$target" | cut -c3)" != w ]; then fail "$file is installed read-only"; fi
     elif [ -e "$WORK/kept/$file" ]; then
         if [ ! -e "$target" ]; then fail "$file is missing"
-        elif ! cmp -s "$WORK/kept/$file" "$target"; then fail "$file was replaced"; fi
+        elif ! cmp -s "$WORK/kept/$file" "$target"; then fail "$file was replaced"
+        elif [ "$(attributes "$target")" != "$(cat "$WORK/kept/$file.attributes")" ]; then
+            fail "$file's attributes changed: $(attributes "$target") (was $(cat "$WORK/kept/$file.attributes"))"
+        fi
     elif [ -e "$target" ]; then
         fail "$file was installed"
     fi
