@@ -1,8 +1,8 @@
 #!/bin/bash
 # Signing a release (cmake/sign.sh) with a certificate made here: the signature
-# verifies against it, names the program and the commit's time, two signings
-# are the same bytes, a byte changed afterwards fails it, and the signed
-# setup.exe runs the accept row as the unsigned one does.
+# verifies against it, is SHA-256, names the program and the time it was
+# given, two signings are the same bytes, a byte changed afterwards fails it,
+# and the signed setup.exe runs the accept row as the unsigned one does.
 #   sign.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd) source=$(cd "$2" && pwd)
@@ -30,7 +30,6 @@ cp "$work/signed1.exe" "$work/changed.exe"
 byte=$(od -An -tu1 -j2000 -N1 "$work/changed.exe")
 printf "\\$(printf %o $((byte ^ 255)))" | dd of="$work/changed.exe" bs=1 seek=2000 conv=notrunc status=none
 ! verify "$work/changed.exe" || fail "a file changed after signing still verifies"
-
 # The accept row, from a build folder of links to this one's but a medium of its own.
 for entry in "$build"/*; do [[ "$entry" == */@(demo-medium|e2e) ]] || ln -s "$entry" "$work/build/"; done
 cp -a "$build/demo-medium" "$work/build/" && cp "$work/signed1.exe" "$work/build/demo-medium/setup.exe"
