@@ -43,13 +43,10 @@ void ProgressDialog::OnCancel()
 
 void ProgressDialog::AddItem(const char *name)
 {
-    char dots[PROGRESS_DOTS + 1];
-    FillMemory(dots, PROGRESS_DOTS, '.');
-    dots[PROGRESS_DOTS] = '\0';
-
     TextAppend(itemsText, sizeof(itemsText), "Installing ");
     TextAppend(itemsText, sizeof(itemsText), name);
-    TextAppend(itemsText, sizeof(itemsText), dots);
+    for (int dot = 0; dot < PROGRESS_DOTS; dot++)
+        TextAppend(itemsText, sizeof(itemsText), ".");
     TextAppend(itemsText, sizeof(itemsText), "\n");
     SetItemText(IDC_PROGRESS_ITEMS, itemsText);
     Repaint();
