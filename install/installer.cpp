@@ -67,18 +67,13 @@ static int AsideName(char *aside, const char *target)
     return TextFormat(aside, MAX_PATH, "%s.old", target);
 }
 
-// Puts a whole copy in the target's place. The Windows 95 family has no
+// Moves a whole copy to the target's name. The Windows 95 family has no
 // replacing move (its MoveFileEx is a stub that fails): there the old file is
 // set aside under a name of ours, the new one moved in, and only then the old
 // one deleted, so that at every step one of them is in place. 0, or the error
-// of the step that stopped it.
-static DWORD PutInPlace(const char *fresh, const char *aside, const char *target)
+// of the step that stopped it. Kept out of line: inlined, it costs 64 bytes.
+__attribute__((noinline)) static DWORD MoveInPlace(const char *fresh, const char *aside, const char *target, int replacing)
 {
-    // A copy from a CD is read-only, and so is one that an earlier run left.
-    SetFileAttributesA(fresh, FILE_ATTRIBUTE_NORMAL);
-    int replacing = IsFile(target);
-    if (replacing)
-        SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
     SetLastError(0);
     if (!IsWindows95Family()) {
         if (!MoveFileExA(fresh, target, MOVEFILE_REPLACE_EXISTING))
@@ -101,6 +96,23 @@ static DWORD PutInPlace(const char *fresh, const char *aside, const char *target
     // removed by the next run.
     DeleteFileA(aside);
     return 0;
+}
+
+// Puts a whole copy in the target's place, without the read-only, hidden or
+// system attribute of the file it replaces; a replace that fails leaves that
+// file with them. 0, or the error of the step that stopped it.
+static DWORD PutInPlace(const char *fresh, const char *aside, const char *target)
+{
+    // A copy from a CD is read-only, and so is one that an earlier run left.
+    SetFileAttributesA(fresh, FILE_ATTRIBUTE_NORMAL);
+    DWORD kept = GetFileAttributesA(target);
+    int replacing = kept != INVALID_FILE_ATTRIBUTES && !(kept & FILE_ATTRIBUTE_DIRECTORY);
+    if (replacing)
+        SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
+    DWORD error = MoveInPlace(fresh, aside, target, replacing);
+    if (error && replacing)
+        SetFileAttributesA(target, kept);
+    return error;
 }
 
 // Copies without ever leaving the target damaged: a full disk or a failing
