@@ -1,45 +1,42 @@
 // Registry helpers shared by the probe and the installer.
 #include "base/registry.h"
 
-namespace {
-
-// Closes the key on every path out of a helper.
-struct KeyHolder {
-    HKEY key = NULL;
-    ~KeyHolder() { if (key) RegCloseKey(key); }
-};
-
 // Registry calls return their error instead of setting it; callers read
 // GetLastError, so hand it on.
-int Failed(LONG error)
+static int Answer(LONG error)
 {
     SetLastError((DWORD)error);
-    return 0;
+    return error == ERROR_SUCCESS;
 }
 
-} // namespace
-
-int ReadRegistryValue(const char *subKey, const char *valueName, BYTE *data, DWORD *size, HKEY root)
+int ReadRegistryText(const char *subKey, const char *valueName, char *text, DWORD *size, HKEY root)
 {
-    KeyHolder k;
-    LONG rc = RegOpenKeyExA(root, subKey, 0, KEY_ALL_ACCESS, &k.key);
-    if (rc != ERROR_SUCCESS) {
-        k.key = NULL;
-        return Failed(rc);
+    // One byte is kept back for the terminator that the value may lack.
+    DWORD length = text ? *size - 1 : 0;
+    DWORD type = REG_NONE;
+    HKEY key;
+    LONG rc = RegOpenKeyExA(root, subKey, 0, KEY_ALL_ACCESS, &key);
+    if (rc == ERROR_SUCCESS) {
+        rc = RegQueryValueExA(key, valueName, NULL, &type, (BYTE *)text, &length);
+        RegCloseKey(key);
     }
-    DWORD type;
-    rc = RegQueryValueExA(k.key, valueName, NULL, &type, data, size);
-    return rc == ERROR_SUCCESS ? 1 : Failed(rc);
+    if (rc == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ)
+        rc = ERROR_INVALID_DATATYPE;
+    if (rc != ERROR_SUCCESS)
+        length = 0;
+    if (text)
+        text[length] = '\0';
+    *size = length + 1;
+    return Answer(rc);
 }
 
 int WriteRegistryString(const char *subKey, const char *valueName, const char *text, HKEY root)
 {
-    KeyHolder k;
-    LONG rc = RegCreateKeyA(root, subKey, &k.key);
-    if (rc != ERROR_SUCCESS) {
-        k.key = NULL;
-        return Failed(rc);
+    HKEY key;
+    LONG rc = RegCreateKeyA(root, subKey, &key);
+    if (rc == ERROR_SUCCESS) {
+        rc = RegSetValueExA(key, valueName, 0, REG_SZ, (const BYTE *)text, (DWORD)lstrlenA(text) + 1);
+        RegCloseKey(key);
     }
-    rc = RegSetValueExA(k.key, valueName, 0, REG_SZ, (const BYTE *)text, (DWORD)lstrlenA(text) + 1);
-    return rc == ERROR_SUCCESS ? 1 : Failed(rc);
+    return Answer(rc);
 }

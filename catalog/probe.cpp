@@ -18,7 +18,7 @@ static const FileVersion MIN_IE4_VERSION = { 4, 71, 913, 4 };
 static BYTE *s_versionInfo;
 static DWORD s_versionInfoSize;
 
-static const char APP_PATHS_KEY[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+static const char BROWSER_APP_PATHS_KEY[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\iexplore.exe";
 static const char DIRECTSHOW_SERVER_KEY[] =
     "CLSID\\{05589FA1-C356-11CE-BF01-00AA0055595A}\\InprocServer32";
 static const char DIRECTSHOW_PRODUCT_NAME[] = "DirectShow";
@@ -31,7 +31,7 @@ static GetFileVersionInfoSizeFn s_getVersionSize;
 static GetFileVersionInfoFn s_getVersionInfo;
 static VerQueryValueFn s_queryVersion;
 
-static char **GetAppPathDirs(const char *exeName);
+static char **GetAppPathDirs(const char *key);
 
 // The version library comes from the system directory only: imported, it would
 // be resolved from setup.exe's own folder before any of this code runs.
@@ -62,7 +62,7 @@ static void ProbeHelpDirectory(SystemProbe *probe)
 
 static void ProbeInternetExplorer(SystemProbe *probe)
 {
-    char **dirs = GetAppPathDirs("iexplore.exe");
+    char **dirs = GetAppPathDirs(BROWSER_APP_PATHS_KEY);
     if (!dirs)
         return;
     // Every listed directory is tested; the loop does not stop at a hit.
@@ -78,12 +78,11 @@ static void ProbeInternetExplorer(SystemProbe *probe)
 
 static void ProbeDirectShow(SystemProbe *probe)
 {
-    // One byte more than is read, so a value stored without its terminator ends here.
+    // A path's bytes, and the terminator that the value may lack.
     char server[MAX_PATH + 1];
-    DWORD size = MAX_PATH;
-    if (!ReadRegistryValue(DIRECTSHOW_SERVER_KEY, NULL, (BYTE *)server, &size, HKEY_CLASSES_ROOT))
+    DWORD size = sizeof(server);
+    if (!ReadRegistryText(DIRECTSHOW_SERVER_KEY, NULL, server, &size, HKEY_CLASSES_ROOT))
         return;
-    server[size < MAX_PATH ? size : MAX_PATH] = '\0';
 
     const char *name;
     UINT length;
@@ -251,22 +250,17 @@ static int SameTextIgnoringAsciiCase(const char *a, const char *b)
 
 // The listed directories that exist, each once, null-terminated; null when
 // the Path value is unreadable. The array and the texts are kept.
-static char **GetAppPathDirs(const char *exeName)
+static char **GetAppPathDirs(const char *key)
 {
-    char key[MAX_PATH];
     DWORD size = 0;
-    if (!TextFormat(key, sizeof(key), "%s%s", APP_PATHS_KEY, exeName) ||
-        !ReadRegistryValue(key, "Path", NULL, &size, HKEY_LOCAL_MACHINE))
+    if (!ReadRegistryText(key, "Path", NULL, &size, HKEY_LOCAL_MACHINE))
         return NULL;
-    char *value = (char *)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)size + 1);
+    char *value = (char *)HeapAlloc(GetProcessHeap(), 0, size);
     if (!value)
         return NULL;
-    // The value may lack its terminator, be of another type, or change between
-    // the two reads: the walk never goes past what was read.
-    DWORD read = size;
-    if (!ReadRegistryValue(key, "Path", (BYTE *)value, &read, HKEY_LOCAL_MACHINE) || read > size)
-        read = 0;
-    value[read] = '\0';
+    // A value that grew or changed its type since it was measured reads as
+    // empty text, and lists no directory.
+    ReadRegistryText(key, "Path", value, &size, HKEY_LOCAL_MACHINE);
 
     DirList dirs = { NULL, 0, 0 };
     char *p = value;

@@ -109,6 +109,7 @@ TEST_CASE("the App Paths list and the browser threshold")
     const string dirs[] = {s / "a", s / "b"};
     for (const string &dir : dirs)
         CreateDirectoryA(dir.c_str(), NULL);
+    SetEnvironmentVariableA("ORVID_B", dirs[1].c_str());
     CopyFileA(Fixture("ie_old.exe").c_str(), (dirs[0] + "\\iexplore.exe").c_str(), FALSE);
     CopyFileA(Fixture("ie_min.exe").c_str(), (dirs[1] + "\\iexplore.exe").c_str(), FALSE);
     string otherCase = dirs[0];
@@ -121,11 +122,13 @@ TEST_CASE("the App Paths list and the browser threshold")
         {REG_SZ, dirs[1] + "\\\\", 1},                 // 4.71.913.4 counts
         {REG_SZ, s / "nope;" + otherCase + ";" + dirs[1], 1},   // every directory is tried
         {REG_SZ, dirs[1] + ";" + dirs[0], 1},           // whatever the order
-        {REG_BINARY, dirs[1], 1},                       // no terminator
+        {REG_BINARY, dirs[1], 0},                       // no text
+        {REG_EXPAND_SZ, dirs[1], 1},                    // text, here without its terminator
+        {REG_EXPAND_SZ, "%ORVID_B%", 0},                // taken as it stands
         {REG_SZ, "", 0},
     };
     for (Row &r : rows) {
-        INFO(r.value);
+        INFO(r.type, " ", r.value);
         appPaths.Set(r.type, r.type == REG_SZ ? r.value + '\0' : r.value);
         SystemProbe probe;
         Probe(&probe);
@@ -146,7 +149,7 @@ TEST_CASE("DirectShow is a server file named exactly so, from a key that may be 
     for (const Row &r : rows) {
         INFO(r.server, r.locked);
         TestKey key(HKEY_CLASSES_ROOT, DSHOW_SERVER);
-        key.Set(r.server.size() == 260 ? REG_BINARY : REG_SZ, r.server);
+        key.Set(REG_SZ, r.server);
         if (r.locked)
             key.Lock();
         SystemProbe probe;
