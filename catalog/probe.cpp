@@ -157,9 +157,10 @@ int QueryProductVersion(const char *fileName, FileVersion *version)
         return 0;
     VS_FIXEDFILEINFO *info = NULL;
     UINT length = 0;
-    // The fixed part belongs to the root itself, inside its own length.
+    // The fixed part belongs to the root itself, inside its own length, and
+    // is whole by its own: bytes behind a shorter one are no part of it.
     if (!s_queryVersion(s_versionInfo, "\\", (void **)&info, &length) || !info ||
-        !LiesInside(info, sizeof(VS_FIXEDFILEINFO), *(const WORD *)s_versionInfo) ||
+        length < sizeof(VS_FIXEDFILEINFO) || !LiesInside(info, length, *(const WORD *)s_versionInfo) ||
         info->dwSignature != VS_FFI_SIGNATURE)
         return 0;
     version->major = HIWORD(info->dwProductVersionMS);

@@ -23,8 +23,9 @@ void ProbeDirectories(SystemProbe *probe);
 void ProbePrerequisites(SystemProbe *probe);
 
 // The product version of the file's fixed version information. A block that
-// claims more than was read, or a fixed part that does not lie wholly inside
-// the block or lacks its signature, counts as no version.
+// claims more than was read, or a fixed part that declares fewer bytes than
+// its structure, does not lie wholly inside the block or lacks its
+// signature, counts as no version.
 int QueryProductVersion(const char *fileName, FileVersion *version);
 
 // The U.S. English (code page 1252) product name, as the version library

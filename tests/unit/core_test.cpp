@@ -69,7 +69,7 @@ TEST_CASE("a version is the product version of a sound version block, on every s
         {"v1.dll", {1, 1, 1}, {1, 0, 0, 0}, {1, 1, 1}},  // the file version, 9.0.0.0, is not read
         {"v2.dll", {1, 1, 1}, {2, 0, 0, 0}, {1, 1, 1}},
         {"nover.dll", {0, 0, 0}, {}, {0, 0, 0}},
-        {"short16.dll", {0, 0, 0}, {}, {0, 0, 0}},       // a fixed part of 16 bytes
+        {"short16.dll", {0, 0, 0}, {}, {0, 0, 0}},       // declares 16 bytes, holds 52
         {"cut52.dll", {0, 0, 0}, {}, {0, 0, 0}},         // claims 52 bytes where the block holds 20
         {"badsig.dll", {0, 0, 0}, {}, {0, 0, 0}},
         // Outer lengths beyond the resource: far, or 200 bytes (within what
