@@ -134,6 +134,32 @@ static DWORD CopyComponentFile(const char *source, const char *target)
     return error;
 }
 
+DWORD ShellExecuteError(UINT_PTR result)
+{
+    switch (result) {
+    case 0:     // out of memory or resources
+    case SE_ERR_OOM:
+        return ERROR_NOT_ENOUGH_MEMORY;
+    case SE_ERR_FNF:
+    case SE_ERR_PNF:
+    case SE_ERR_ACCESSDENIED:
+    case ERROR_BAD_FORMAT:
+        return (DWORD)result;
+    case SE_ERR_SHARE:
+        return ERROR_SHARING_VIOLATION;
+    case SE_ERR_ASSOCINCOMPLETE:
+    case SE_ERR_NOASSOC:
+        return ERROR_NO_ASSOCIATION;
+    case SE_ERR_DDETIMEOUT:
+    case SE_ERR_DDEFAIL:
+    case SE_ERR_DDEBUSY:
+        return ERROR_DDE_FAIL;
+    case SE_ERR_DLLNOTFOUND:
+        return ERROR_DLL_NOT_FOUND;
+    }
+    return FAILED_WITHOUT_CODE;
+}
+
 static DWORD RegisterServer(const char *target)
 {
     char parameters[MAX_PATH];
@@ -148,7 +174,7 @@ static DWORD RegisterServer(const char *target)
     HINSTANCE started = ShellExecuteA(NULL, "open", REGSVR32, parameters, "", SW_SHOWNORMAL);
     if ((UINT_PTR)started > 32)
         return 0;
-    return LastErrorOr((UINT_PTR)started ? (DWORD)(UINT_PTR)started : FAILED_WITHOUT_CODE);
+    return LastErrorOr(ShellExecuteError((UINT_PTR)started));
 }
 
 static DWORD WriteDriverEntries(const char *target)

@@ -12,6 +12,10 @@ extern const char REASON_REGISTRY_FAILED[];
 // 0, so that the failure never reads as success.
 #define FAILED_WITHOUT_CODE ((DWORD)-1)
 
+// What ShellExecuteA's own failure result (0 to 32) means as a system error
+// code; FAILED_WITHOUT_CODE where no system code means the same.
+DWORD ShellExecuteError(UINT_PTR result);
+
 // 0 on success (or when passed over), else the error code of the failed step.
 DWORD InstallComponent(const SystemProbe *probe, SetupComponent *component);
 

@@ -1,6 +1,7 @@
 // Tables of the bottom layer, the catalog and the installer, run against the
 // real registry, files and version library of the Wine prefix.
 #include "unit.h"
+#include <shellapi.h>
 #include <vector>
 #include "base/files.h"
 #include "base/text.h"
@@ -254,6 +255,25 @@ TEST_CASE("installing one component: copy, registration, paths that do not fit")
         CHECK(!Exists(longDir));
     }
     SetCurrentDirectoryA("C:\\");
+}
+
+TEST_CASE("ShellExecuteA's own failure codes, as the system codes of the same meaning")
+{
+    struct Row { UINT_PTR result; DWORD code; } rows[] = {
+        {0, ERROR_NOT_ENOUGH_MEMORY}, {SE_ERR_FNF, ERROR_FILE_NOT_FOUND}, {SE_ERR_PNF, ERROR_PATH_NOT_FOUND},
+        {SE_ERR_ACCESSDENIED, ERROR_ACCESS_DENIED}, {SE_ERR_OOM, ERROR_NOT_ENOUGH_MEMORY},
+        {ERROR_BAD_FORMAT, ERROR_BAD_FORMAT}, {SE_ERR_SHARE, ERROR_SHARING_VIOLATION},
+        {SE_ERR_ASSOCINCOMPLETE, ERROR_NO_ASSOCIATION}, {SE_ERR_DDETIMEOUT, ERROR_DDE_FAIL},
+        {SE_ERR_DDEFAIL, ERROR_DDE_FAIL}, {SE_ERR_DDEBUSY, ERROR_DDE_FAIL}, {SE_ERR_NOASSOC, ERROR_NO_ASSOCIATION},
+        {SE_ERR_DLLNOTFOUND, ERROR_DLL_NOT_FOUND},
+    };
+    // Every other result up to 32 means no system code.
+    for (UINT_PTR result = 0; result <= 32; result++) {
+        DWORD code = FAILED_WITHOUT_CODE;
+        for (const Row &r : rows)
+            code = r.result == result ? r.code : code;
+        CHECK_MESSAGE(ShellExecuteError(result) == code, result);
+    }
 }
 
 // Run on code page 932 (unit932), where 0x5C and 'A'..'Z' are also second
