@@ -9,13 +9,14 @@ const char REASON_NO_WININET[] = "Wininet.dll is not installed";
 const char REASON_NO_IE4_OR_DSHOW[] = "Neither Internet Explorer* version 4 nor DirectShow* is installed";
 const char REASON_NEWER_INSTALLED[] = "A newer version of the file is already installed.";
 
-int BuildComponentPaths(char *source, char *target, const SetupComponent *component, const SystemProbe *probe)
+int BuildComponentPaths(char (&source)[MAX_PATH], char (&target)[MAX_PATH], const SetupComponent *component,
+                        const SystemProbe *probe)
 {
     const char *dir = (component->flags & COMP_HELP_DIR) ? probe->helpDir : probe->systemDir;
     // Without a directory the file would land in the root of the current drive.
     if (component->fileName && dir[0] &&
-        TextFormat(target, MAX_PATH, "%s\\%s", dir, component->fileName) &&
-        TextFormat(source, MAX_PATH, ".\\%s", component->fileName))
+        TextFormat(target, sizeof(target), "%s\\%s", dir, component->fileName) &&
+        TextFormat(source, sizeof(source), ".\\%s", component->fileName))
         return 1;
     source[0] = '\0';
     target[0] = '\0';

@@ -23,6 +23,7 @@ extern const char REASON_NEWER_INSTALLED[];
 void PlanComponents(const SystemProbe *probe, SetupComponent *table, ComponentPlan *plan);
 
 // source = ".\" + file name; target = help or system directory + "\" + file
-// name, both MAX_PATH buffers. Answers 0, with both empty and the last error
-// set, when there is no directory or a path would not fit: never a cut path.
-int BuildComponentPaths(char *source, char *target, const SetupComponent *component, const SystemProbe *probe);
+// name. Answers 0, with both empty and the last error set, when there is no
+// directory or a path would not fit: never a cut path.
+int BuildComponentPaths(char (&source)[MAX_PATH], char (&target)[MAX_PATH], const SetupComponent *component,
+                        const SystemProbe *probe);

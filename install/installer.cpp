@@ -62,9 +62,9 @@ static DWORD RemoveStale(const char *path)
 }
 
 // The name of ours that an old file is set aside under, beside its target.
-static int AsideName(char *aside, const char *target)
+static int AsideName(char (&aside)[MAX_PATH], const char *target)
 {
-    return TextFormat(aside, MAX_PATH, "%s.old", target);
+    return TextFormat(aside, sizeof(aside), "%s.old", target);
 }
 
 // Moves a whole copy to the target's name. The Windows 95 family has no
@@ -245,12 +245,12 @@ DWORD InstallComponent(const SystemProbe *probe, SetupComponent *component)
 void RestoreSetAsideFiles(const SystemProbe *probe)
 {
     for (SetupComponent *row = g_componentTable; row < g_componentTable + COMPONENT_ROWS; row++) {
+        char source[MAX_PATH];
         char target[MAX_PATH];
         char aside[MAX_PATH];
-        // The source path is not needed: its buffer takes the name of ours.
         // MoveFileA never replaces: a target in place, or a move that fails,
         // leaves both names as they are.
-        if ((row->flags & COMP_COPY) && BuildComponentPaths(aside, target, row, probe) &&
+        if ((row->flags & COMP_COPY) && BuildComponentPaths(source, target, row, probe) &&
             AsideName(aside, target) && IsFile(aside))
             MoveFileA(aside, target);
     }
