@@ -29,9 +29,21 @@ SetupComponent g_componentTable[] = {
 static_assert(sizeof(g_componentTable) / sizeof(g_componentTable[0]) == COMPONENT_ROWS + 1,
               "the row names follow the table");
 
-void MarkBlocked(SetupComponent *row)
+const char REASON_NO_WININET[] = "Wininet.dll is not installed";
+const char REASON_NO_IE4_OR_DSHOW[] = "Neither Internet Explorer* version 4 nor DirectShow* is installed";
+const char REASON_NEWER_INSTALLED[] = "A newer version of the file is already installed.";
+const char REASON_COPY_FAILED[] = "CopyFile failure";
+const char REASON_REGISTER_FAILED[] = "regsvr32.exe failure";
+const char REASON_REGISTRY_FAILED[] = "failure to set registry entries";
+
+void SetReason(SetupComponent *row, const char *reason)
 {
-    if (row->flags & COMP_BLOCKS_DEPENDENTS)
+    row->reason = reason;
+    // A file kept as newer, or not put in place, or not registered, blocks
+    // what builds on it in a row that says so; a missing prerequisite and the
+    // driver's entries block nothing.
+    if ((reason == REASON_NEWER_INSTALLED || reason == REASON_COPY_FAILED || reason == REASON_REGISTER_FAILED) &&
+        (row->flags & COMP_BLOCKS_DEPENDENTS))
         row->flags |= COMP_BLOCKED;
 }
 

@@ -41,9 +41,17 @@ enum {
 // Ends at the first row whose fileName and displayName are both null.
 extern SetupComponent g_componentTable[COMPONENT_ROWS + 1];
 
-// The rules of blocking, shared by planning and the installer: a row that
-// blocks dependents is marked blocked when it is skipped as older or fails
-// (MarkBlocked leaves any other row as it is), and a row that needs its
-// parent is passed over while that is blocked.
-void MarkBlocked(SetupComponent *row);
+// Why a row is skipped or failed, as the skipped page would say; a row points
+// at one of these texts, never at a copy.
+extern const char REASON_NO_WININET[];
+extern const char REASON_NO_IE4_OR_DSHOW[];
+extern const char REASON_NEWER_INSTALLED[];
+extern const char REASON_COPY_FAILED[];
+extern const char REASON_REGISTER_FAILED[];
+extern const char REASON_REGISTRY_FAILED[];
+
+// Gives the row its reason, and decides whether that blocks what depends on
+// the row: planning and the installer both set reasons through it.
+void SetReason(SetupComponent *row, const char *reason);
+// A row that needs its parent is passed over while that is blocked.
 int IsParentBlocked(const SetupComponent *row);

@@ -5,10 +5,6 @@
 #include "base/syslib.h"
 #include "base/text.h"
 
-const char REASON_NO_WININET[] = "Wininet.dll is not installed";
-const char REASON_NO_IE4_OR_DSHOW[] = "Neither Internet Explorer* version 4 nor DirectShow* is installed";
-const char REASON_NEWER_INSTALLED[] = "A newer version of the file is already installed.";
-
 int BuildComponentPaths(char (&source)[MAX_PATH], char (&target)[MAX_PATH], const SetupComponent *component,
                         const SystemProbe *probe)
 {
@@ -82,10 +78,7 @@ void PlanComponents(const SystemProbe *probe, SetupComponent *table, ComponentPl
         AppendToList(plan->allComponents, row);
         const char *reason = SkipReason(row, probe);
         if (reason) {
-            // Only a skip as older blocks dependents; a missing prerequisite never does.
-            if (reason == REASON_NEWER_INSTALLED)
-                MarkBlocked(row);
-            row->reason = reason;
+            SetReason(row, reason);
             AppendToList(plan->skipList, row);
             continue;
         }

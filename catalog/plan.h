@@ -14,10 +14,6 @@ struct ComponentPlan {
     ComponentList skipList;
 };
 
-extern const char REASON_NO_WININET[];
-extern const char REASON_NO_IE4_OR_DSHOW[];
-extern const char REASON_NEWER_INSTALLED[];
-
 // Plans a table of at most COMPONENT_ROWS rows on what the probe found,
 // writing the skip reasons into the rows.
 void PlanComponents(const SystemProbe *probe, SetupComponent *table, ComponentPlan *plan);

@@ -10,10 +10,6 @@
 
 static const char DRIVER_DESCRIPTION[] = "Orvid\xAE video Raw YVU9 by Kalor";
 
-const char REASON_COPY_FAILED[] = "CopyFile failure";
-const char REASON_REGISTER_FAILED[] = "regsvr32.exe failure";
-const char REASON_REGISTRY_FAILED[] = "failure to set registry entries";
-
 static const char REGSVR32[] = ".\\RegSvr32.exe";
 
 struct RegistryEntry {
@@ -214,31 +210,26 @@ DWORD InstallComponent(const SystemProbe *probe, SetupComponent *component)
     // Passed over with its parent, it counts as done.
     if ((flags & COMP_COPY) && IsParentBlocked(component))
         return 0;
-    int havePaths = component->fileName && BuildComponentPaths(source, target, component, probe);
-    DWORD pathError = havePaths ? 0 : LastErrorOr(ERROR_FILENAME_EXCED_RANGE);
+    // Paths that cannot be made fail the row's first step.
+    DWORD pathError = BuildComponentPaths(source, target, component, probe) ? 0 : GetLastError();
 
     // The steps in their order; the first that fails names the reason.
     const char *reason = NULL;
     DWORD error = 0;
     if (flags & COMP_COPY) {
         reason = REASON_COPY_FAILED;
-        error = havePaths ? CopyComponentFile(source, target) : pathError;
+        error = pathError ? pathError : CopyComponentFile(source, target);
     }
     if (!error && (flags & COMP_REGISTER)) {
         reason = REASON_REGISTER_FAILED;
-        error = havePaths ? RegisterServer(target) : pathError;
+        error = pathError ? pathError : RegisterServer(target);
     }
     if (!error && (flags & COMP_YVU9_DRIVER)) {
         reason = REASON_REGISTRY_FAILED;
-        error = havePaths ? WriteDriverEntries(target) : pathError;
+        error = pathError ? pathError : WriteDriverEntries(target);
     }
-    if (error) {
-        component->reason = reason;
-        // A file not in place, or not registered, blocks what builds on it;
-        // the driver's entries block nothing.
-        if (reason != REASON_REGISTRY_FAILED)
-            MarkBlocked(component);
-    }
+    if (error)
+        SetReason(component, reason);
     return error;
 }
 

@@ -3,11 +3,6 @@
 #include "catalog/components.h"
 #include "catalog/probe.h"
 
-// Why a component failed, as the skipped page would say.
-extern const char REASON_COPY_FAILED[];
-extern const char REASON_REGISTER_FAILED[];
-extern const char REASON_REGISTRY_FAILED[];
-
 // What a step that failed without an error code of its own answers: never
 // 0, so that the failure never reads as success.
 #define FAILED_WITHOUT_CODE ((DWORD)-1)
