@@ -127,23 +127,25 @@ static InstallOutcome InstallComponents(HWND hwndHost, HINSTANCE hInstance, Setu
     for (SetupComponent **row = install; *row; row++) {
         // A Cancel on the progress page waits in the queue until a modal loop
         // (a failure box) serves the page; it is asked about here.
-        if (progressPage.TakeCancelRequest() && ConfirmCancel(hwndHost))
-            return INSTALL_CANCELLED;
+        if (progressPage.TakeCancelRequest() && ConfirmCancel(hwndHost)) {
+            outcome = INSTALL_CANCELLED;
+            break;
+        }
         const char *name = LineName(*row, &groupShown);
         if (name)
             progressPage.AddItem(name);
         DWORD code = InstallComponent(&s_probe, *row);
+        if (name)
+            progressPage.SetStatus(code ? "FAILED" : "DONE");
         if (code != 0) {
             outcome = INSTALL_SOME_FAILED;
-            if (name)
-                progressPage.SetStatus("FAILED");
             char failureText[FAILURE_TEXT_CHARS];
             FormatFailureText(failureText, sizeof(failureText), *row, code);
             MessageBoxA(hwndHost, failureText, FAILURE_TITLE, MB_OK | MB_ICONWARNING);
-        } else if (name) {
-            progressPage.SetStatus("DONE");
         }
     }
+    // Gone before the summary question, while it is still a progress page.
+    progressPage.Destroy();
     return outcome;
 }
 

@@ -45,11 +45,7 @@ INT_PTR SetupDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 INT_PTR SetupDialog::DoModal()
 {
-    INT_PTR result = DialogBoxParamA(hInstance, MAKEINTRESOURCEA(templateId), hwndParent,
-                                     Procedure::Route, (LPARAM)this);
-    // The platform has destroyed the window by now.
-    hwnd = NULL;
-    return result;
+    return DialogBoxParamA(hInstance, MAKEINTRESOURCEA(templateId), hwndParent, Procedure::Route, (LPARAM)this);
 }
 
 int SetupDialog::Create()
@@ -71,11 +67,9 @@ BOOL SetupDialog::SetItemText(int controlId, const char *text)
 
 void SetupDialog::Destroy()
 {
-    if (!hwnd)
-        return;
-    DestroyWindow(hwnd);
-    // A destroyed handle may be reused; never destroy it a second time.
-    hwnd = NULL;
+    // A destroyed handle may be reused: the window's last message cleared it.
+    if (hwnd)
+        DestroyWindow(hwnd);
 }
 
 INT_PTR CALLBACK SetupDialog::Procedure::Route(HWND hwndDlg, UINT message, WPARAM wParam, LPARAM lParam)
@@ -96,6 +90,9 @@ INT_PTR CALLBACK SetupDialog::Procedure::Route(HWND hwndDlg, UINT message, WPARA
     if (!page)
         return FALSE;
 
+    // The window's last message: its handle may be reused from now on.
+    if (message == WM_NCDESTROY)
+        page->hwnd = NULL;
     if (message == WM_COMMAND) {
         UINT controlId = LOWORD(wParam);
         if (controlId == IDOK) {

@@ -9,7 +9,9 @@ public:
     SetupDialog(const SetupDialog &) = delete;
     SetupDialog &operator=(const SetupDialog &) = delete;
 
-    // The pages override these.
+    // The pages override these. The defaults of OnOK and OnCancel are for
+    // modal pages: on a modeless one EndDialog only hides the window, so its
+    // page overrides those that its template can send.
     virtual void OnInitDialog();
     virtual void OnOK();
     // Ends the page only when the user confirms cancelling the setup.
@@ -18,18 +20,22 @@ public:
     virtual INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     INT_PTR DoModal();
+    // A modeless page; its owner destroys it by name when done with it.
     int Create();
     BOOL SetItemText(int controlId, const char *text);
     void Destroy();
 
-    // Null unless the page is open.
+    // From WM_INITDIALOG until the window is gone (WM_NCDESTROY); null
+    // before and after.
     HWND Window() const { return hwnd; }
     HINSTANCE Instance() const { return hInstance; }
     HWND Parent() const { return hwndParent; }
 
 protected:
-    // Destroys the window. Pages live on the stack as their own class and are
-    // never deleted through this one, so the destructor need not be virtual.
+    // Destroys a window still left, so that none outlives its page; by then
+    // only this class's handlers answer it. Pages live on the stack as their
+    // own class and are never deleted through this one, so the destructor
+    // need not be virtual.
     ~SetupDialog();
 
 private:

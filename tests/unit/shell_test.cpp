@@ -163,4 +163,7 @@ TEST_CASE("the progress page shows each row as it is added, though no message is
     page.SetStatus("DONE");
     for (int id : {IDC_PROGRESS_ITEMS, IDC_PROGRESS_STATUS})
         CHECK(!GetUpdateRect(GetDlgItem(page.Window(), id), NULL, FALSE));
+    // The handle goes with the window, however it went.
+    DestroyWindow(page.Window());
+    CHECK(!page.Window());
 }
