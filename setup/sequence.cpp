@@ -8,14 +8,12 @@
 #include "setup/relnotes.h"
 #include "ui/pages.h"
 
-char g_installDir[MAX_PATH];
+// The directory chosen on the install directory page.
+static char g_installDir[MAX_PATH];
 
 // What the probe found and the plan made of it, kept for the whole run.
 static SystemProbe s_probe;
 static ComponentPlan s_plan;
-// The component that asked for an install directory; its skipped line shows
-// the chosen directory in place of a reason.
-static const SetupComponent *s_directoryComponent;
 
 static const char FAILURE_HEADER[] = "Setup failed to install the %s due to the following reason:  \n\n";
 static const char FAILURE_TITLE[] = "Setup Error";
@@ -102,12 +100,15 @@ static int AskInstallDirectory(HWND hwndHost, HINSTANCE hInstance)
     return 1;
 }
 
-static int ShowSkippedPage(HWND hwndHost, HINSTANCE hInstance, SetupComponent **skip)
+// The skipped line of the component that asked for an install directory
+// shows the chosen directory in place of a reason.
+static int ShowSkippedPage(HWND hwndHost, HINSTANCE hInstance, SetupComponent **skip,
+                           const SetupComponent *directoryComponent)
 {
     ComponentListDialog skippedPage(hInstance, IDD_SKIPPED, hwndHost);
     for (SetupComponent **row = skip; *row; row++) {
         char line[SKIPPED_LINE_CHARS];
-        const char *reason = *row == s_directoryComponent ? g_installDir : (*row)->reason;
+        const char *reason = *row == directoryComponent ? g_installDir : (*row)->reason;
         TextFormat(line, sizeof(line), "%s\n\t%s\n\n", (*row)->displayName ? (*row)->displayName : "",
                    reason ? reason : "");
         skippedPage.AddLine(line);
@@ -156,10 +157,10 @@ int RunSetup(HWND hwndHost, HINSTANCE hInstance)
     RestoreSetAsideFiles(&s_probe);
     ProbePrerequisites(&s_probe);
     PlanComponents(&s_probe, g_componentTable, &s_plan);
-    s_directoryComponent = FindDirectoryComponent(s_plan.allComponents);
+    const SetupComponent *directoryComponent = FindDirectoryComponent(s_plan.allComponents);
     if (!ShowComponentPage(hwndHost, hInstance, s_plan.allComponents) ||
-        (s_directoryComponent && !AskInstallDirectory(hwndHost, hInstance)) ||
-        (s_plan.skipList[0] && !ShowSkippedPage(hwndHost, hInstance, s_plan.skipList)))
+        (directoryComponent && !AskInstallDirectory(hwndHost, hInstance)) ||
+        (s_plan.skipList[0] && !ShowSkippedPage(hwndHost, hInstance, s_plan.skipList, directoryComponent)))
         return 0;
     InstallOutcome outcome = InstallComponents(hwndHost, hInstance, s_plan.installList);
     if (outcome == INSTALL_CANCELLED)

@@ -4,9 +4,6 @@
 #include <stddef.h>
 #include "catalog/components.h"
 
-// The directory chosen on the install directory page.
-extern char g_installDir[MAX_PATH];
-
 // Runs the whole setup with hwndHost owning every page and box; 1 when it
 // reached the summary question.
 int RunSetup(HWND hwndHost, HINSTANCE hInstance);
