@@ -32,8 +32,9 @@ int TextAppend(char *dest, size_t size, const char *text)
 
 int TextFormat(char *dest, size_t size, const char *format, ...)
 {
-    // wvsprintfA writes at most 1024 characters and the terminator; a text
-    // that reaches that limit may have been cut there, and counts as cut.
+    // wvsprintfA fills at most 1024 bytes, its terminator included (one more
+    // here, should a system write it after them); a text that reaches that
+    // length may have been cut there, and counts as cut.
     char scratch[1025];
     va_list args;
     va_start(args, format);

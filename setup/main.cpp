@@ -16,8 +16,10 @@ static int RunProgram(HINSTANCE hInstance, int showCommand)
     // A second start reads nothing and touches no file: it ends here.
     if (!ClaimSetupRun())
         return 0;
-    // The setup's files are named ".\..." throughout: the current directory
-    // must be the folder that holds setup.exe, wherever it was started from.
+    // The setup's files are named relative to the current directory (the
+    // components and RegSvr32.exe as ".\...", the release notes by their bare
+    // names): it must be the folder that holds setup.exe, wherever it was
+    // started from.
     char path[MAX_PATH];
     DWORD n = GetModuleFileNameA(NULL, path, sizeof(path));
     if (n == 0 || n >= sizeof(path))
