@@ -67,7 +67,7 @@ static int AsideName(char (&aside)[MAX_PATH], const char *target)
 // replacing move (its MoveFileEx is a stub that fails): there the old file is
 // set aside under a name of ours, the new one moved in, and only then the old
 // one deleted, so that at every step one of them is in place. 0, or the error
-// of the step that stopped it. Kept out of line: inlined, it costs 64 bytes.
+// of the step that stopped it. Kept out of line: inlined, it costs 48 bytes.
 __attribute__((noinline)) static DWORD MoveInPlace(const char *fresh, const char *aside, const char *target, int replacing)
 {
     SetLastError(0);
