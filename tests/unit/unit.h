@@ -3,38 +3,118 @@
 #pragma once
 #include <windows.h>
 #include <doctest.h>
+#include <sddl.h>
+#include <shellapi.h>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include "catalog/probe.h"
 
 using std::string;
 
 inline string Fixture(const char *name) { return string(ORVID_FIXTURE_DIR "\\") + name; }
-string ReadBytes(const string &path);
-void WriteBytes(const string &path, const string &bytes);
-bool Exists(const string &path);
+inline string ReadBytes(const string &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+inline void WriteBytes(const string &path, const string &bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+inline bool Exists(const string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // A fresh folder below C:\orvid-unit, removed with all it holds afterwards.
 struct Scratch {
     string path;
-    explicit Scratch(const string &name);
-    ~Scratch();
+    static void Remove(const string &path)
+    {
+        const string from = path + '\0';
+        SHFILEOPSTRUCTA remove = {NULL, FO_DELETE, from.c_str(), NULL, FOF_NO_UI};
+        SHFileOperationA(&remove);
+    }
+    explicit Scratch(const string &name) : path("C:\\orvid-unit\\" + name)
+    {
+        CreateDirectoryA("C:\\orvid-unit", NULL);
+        Remove(path);
+        REQUIRE(CreateDirectoryA(path.c_str(), NULL));
+    }
+    ~Scratch()
+    {
+        Remove(path);
+        RemoveDirectoryA("C:\\orvid-unit");
+    }
     string operator/(const string &name) const { return path + "\\" + name; }
 };
 
-// A key that did not exist, created for one case and deleted afterwards; or,
-// when it existed, one value of it, put back as it was.
+// A key that did not exist, created for one case and deleted afterwards with
+// every level above it that was made for it; or, when it existed, one value
+// of it, put back as it was, whatever its size.
 struct TestKey {
     HKEY root;
-    string key, value;
-    bool existed, hadValue;
-    DWORD type;
-    string saved;
-    TestKey(HKEY root, const string &key, const string &value = "");
-    ~TestKey();
-    void Set(DWORD type, const string &data);
+    string key, value, created, saved;
+    LONG read = ERROR_FILE_NOT_FOUND;
+    DWORD type = 0, size = 0;
+    TestKey(HKEY root, const string &key, const string &value = "") : root(root), key(key), value(value)
+    {
+        HKEY k;
+        if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) == ERROR_SUCCESS) {
+            read = RegQueryValueExA(k, value.c_str(), NULL, &type, NULL, &size);
+            saved.resize(size);
+            if (read == ERROR_SUCCESS)
+                read = RegQueryValueExA(k, value.c_str(), NULL, &type, (BYTE *)&saved[0], &size);
+            RegCloseKey(k);
+            // A value that could not be read would be deleted afterwards.
+            REQUIRE((read == ERROR_SUCCESS || read == ERROR_FILE_NOT_FOUND));
+            return;
+        }
+        // The first level that is missing.
+        for (size_t end = 0; RegOpenKeyExA(root, created.c_str(), 0, KEY_READ, &k) == ERROR_SUCCESS;) {
+            RegCloseKey(k);
+            created = key.substr(0, end = key.find('\\', end + 1));
+        }
+        REQUIRE(RegCreateKeyExA(root, key.c_str(), 0, NULL, 0, KEY_READ, NULL, &k, NULL) == ERROR_SUCCESS);
+        RegCloseKey(k);
+    }
+    ~TestKey()
+    {
+        HKEY k;
+        if (!created.empty()) {
+            RegDeleteTreeA(root, created.c_str());
+        } else if (RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE, &k) == ERROR_SUCCESS) {
+            if (read == ERROR_SUCCESS)
+                RegSetValueExA(k, value.c_str(), 0, type, (const BYTE *)saved.data(), size);
+            else
+                RegDeleteValueA(k, value.c_str());
+            RegCloseKey(k);
+        }
+    }
+    void Set(DWORD valueType, const string &data)
+    {
+        HKEY k;
+        REQUIRE(RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE, &k) == ERROR_SUCCESS);
+        LONG set = RegSetValueExA(k, value.empty() ? NULL : value.c_str(), 0, valueType, (const BYTE *)data.data(),
+                                  (DWORD)data.size());
+        RegCloseKey(k);
+        // Else a row that expects nothing found would pass without a test.
+        REQUIRE(set == ERROR_SUCCESS);
+    }
     // From now on everyone may read the key, and nobody may set its values.
-    void Lock();
+    void Lock()
+    {
+        PSECURITY_DESCRIPTOR sd;
+        HKEY k;
+        REQUIRE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(D;;0x2;;;WD)(A;;KA;;;WD)", 1, &sd, NULL));
+        REQUIRE(RegOpenKeyExA(root, key.c_str(), 0, WRITE_DAC, &k) == ERROR_SUCCESS);
+        CHECK(RegSetKeySecurity(k, DACL_SECURITY_INFORMATION, sd) == ERROR_SUCCESS);
+        RegCloseKey(k);
+        LocalFree(sd);
+    }
 };
 
 // What a probe would have found, with the system and help directories given.
-SystemProbe ProbeOf(const string &system, const string &help, int ie4 = 0);
+inline SystemProbe ProbeOf(const string &system, const string &help, int ie4 = 0)
+{
+    SystemProbe probe = {};
+    lstrcpynA(probe.systemDir, system.c_str(), MAX_PATH);
+    lstrcpynA(probe.helpDir, help.c_str(), MAX_PATH);
+    probe.ie4Installed = ie4;
+    return probe;
+}
