@@ -10,8 +10,7 @@
 //                  the script, and pressed on the progress page while it is up
 //   ANSWER_SHOTS   a folder for NN-KIND.bmp pictures (optional)
 //   ANSWER_DIRECTORY  typed into the directory page before it is answered (optional)
-//   ANSWER_DPI     the screen's dots per inch that setup.exe must see; each
-//                  text of a dialog must then fit its control (optional)
+//   ANSWER_DPI     the screen's dots per inch that setup.exe must see (optional)
 //   ANSWER_HOLD    a file (a Windows path) that answers wait for, the dialog
 //                  up and its messages served meanwhile (optional)
 // A line goes into the transcript, which expects none of them, for what Wine
@@ -34,7 +33,7 @@ struct Dialog { HWND hwnd; const char *kind; bool shown; char record[16384]; };
 Step g_steps[32];
 int g_stepCount = -1;       // not read from the environment yet
 char g_log[MAX_PATH], g_shots[MAX_PATH], g_record[16384];
-int g_used, g_shotCount, g_dpi;
+int g_used, g_shotCount;
 Dialog g_dialogs[8];
 
 void Configure()
@@ -100,9 +99,9 @@ void CheckManifest()
                               aware, 8, NULL) || lstrcmpiW(aware, L"true"))
         Write("manifest: not DPI aware\n");
     char dpi[16];
-    if (GetEnvironmentVariableA("ANSWER_DPI", dpi, sizeof(dpi)) && (g_dpi = atoi(dpi)) > 0) {
+    if (GetEnvironmentVariableA("ANSWER_DPI", dpi, sizeof(dpi)) && atoi(dpi) > 0) {
         HDC screen = GetDC(NULL);
-        if (GetDeviceCaps(screen, LOGPIXELSY) != g_dpi)
+        if (GetDeviceCaps(screen, LOGPIXELSY) != atoi(dpi))
             Write("dpi: not the screen's\n");
         ReleaseDC(NULL, screen);
     }
@@ -187,14 +186,14 @@ void SavePicture(HWND hwnd, const char *kind, const char *suffix)
     DeleteDC(dc);
 }
 
-// With ANSWER_DPI, a line for each text that does not fit its control: laid
+// A line for each text that does not fit its control, at any dpi: laid
 // out as the control lays it out (statics wrap unless told not to, buttons
 // and edits hold one line), in its font, within its client area (an edit's
 // text area).
 void CheckFit(HWND hwnd, const char *kind)
 {
     static char text[8192];
-    for (HWND child = GetWindow(hwnd, GW_CHILD); g_dpi && child; child = GetWindow(child, GW_HWNDNEXT)) {
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         char className[16] = "";
         RECT area, extent;
         LONG style = GetWindowLongA(child, GWL_STYLE);

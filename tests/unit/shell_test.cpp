@@ -108,34 +108,6 @@ TEST_CASE("the recorder writes NAME.log beside itself only when that is a path")
     }
 }
 
-TEST_CASE("each label's text fits its control in the dialog's font")
-{
-    int labels = 0;
-    for (int templateId : {IDD_COMPONENTS, IDD_SKIPPED, IDD_DIRECTORY}) {
-        // Only the template matters here, not the page that fills it in.
-        ComponentListDialog page(GetModuleHandleA(NULL), templateId, NULL);
-        REQUIRE(page.Create());
-        // The labels: statics without an id of their own (0xFFFF in a template).
-        for (HWND label = GetWindow(page.Window(), GW_CHILD); label; label = GetWindow(label, GW_HWNDNEXT)) {
-            char text[256];
-            int length = GetWindowTextA(label, text, sizeof(text));
-            if (GetDlgCtrlID(label) != 0xFFFF || !length)
-                continue;
-            INFO(text);
-            HDC dc = GetDC(label);
-            SelectObject(dc, (HFONT)SendMessageA(label, WM_GETFONT, 0, 0));
-            SIZE extent;
-            GetTextExtentPoint32A(dc, text, length, &extent);
-            ReleaseDC(label, dc);
-            RECT client;
-            GetClientRect(label, &client);
-            CHECK(extent.cx <= client.right);
-            labels++;
-        }
-    }
-    CHECK(labels == 3);
-}
-
 TEST_CASE("the install directory page hands on no path cut to fit")
 {
     Scratch s("directory");
