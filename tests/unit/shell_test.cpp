@@ -26,31 +26,27 @@ TEST_CASE("the failure text: the system's words, else the code; cut to its buffe
     }
 }
 
-// The recording stand-in, as viewer.exe in a folder of its own, is associated
-// with .htm (or .htm has no way to be opened) and .txt for one case.
+// The recording stand-in, as viewer.exe in a folder of its own, opens .txt and
+// .htm for one case, or .htm is of a type that nothing registers.
 struct Viewer {
     string log, exe;
     HANDLE wrote;
-    TestKey htm, txt;
+    TestKey htm, txt, open;
     Viewer(const Scratch &folder, bool htmOpens)
         : log(folder / "viewer.log"), exe(folder / "viewer.exe"), wrote(CreateEventA(NULL, FALSE, FALSE, "AnswererRecorderWrote")),
-          htm(HKEY_CLASSES_ROOT, ".htm"), txt(HKEY_CLASSES_ROOT, ".txt")
+          htm(HKEY_CLASSES_ROOT, ".htm"), txt(HKEY_CLASSES_ROOT, ".txt"),
+          open(HKEY_CLASSES_ROOT, "OrvidUnit\\shell\\open\\command")
     {
         REQUIRE(CopyFileA(ORVID_RECORDER, exe.c_str(), FALSE));
-        string command = "\"" + exe + "\" \"%1\"";
-        htm.Set(REG_SZ, string("OrvidUnit.htm") + '\0');
-        txt.Set(REG_SZ, string("OrvidUnit.txt") + '\0');
-        RegSetValueA(HKEY_CLASSES_ROOT, "OrvidUnit.txt\\shell\\open\\command", REG_SZ, command.c_str(), 0);
-        RegSetValueA(HKEY_CLASSES_ROOT, htmOpens ? "OrvidUnit.htm\\shell\\open\\command" : "OrvidUnit.htm",
-                     REG_SZ, htmOpens ? command.c_str() : "no way to open", 0);
+        htm.Set(REG_SZ, string(htmOpens ? "OrvidUnit" : "OrvidUnit.none") + '\0');
+        txt.Set(REG_SZ, string("OrvidUnit") + '\0');
+        open.Set(REG_SZ, "\"" + exe + "\" \"%1\"" + '\0');
     }
     ~Viewer()
     {
         // It may still be ending after it said so, in the folders removed next.
         for (int i = 0; i < 1200 && !DeleteFileA(exe.c_str()) && Exists(exe); i++)
             Sleep(50);
-        RegDeleteTreeA(HKEY_CLASSES_ROOT, "OrvidUnit.htm");
-        RegDeleteTreeA(HKEY_CLASSES_ROOT, "OrvidUnit.txt");
         CloseHandle(wrote);
     }
     // What the viewer was started for ("current directory, tab, arguments"), once it has said so.
