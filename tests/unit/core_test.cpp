@@ -8,8 +8,10 @@
 #include "catalog/plan.h"
 #include "install/installer.h"
 #include "ui/version.h"
-#include "version_buffer.h"
 
+// What the probe keeps to itself: the buffer that every version read shares
+// (null before the first), and its size.
+const BYTE *GetVersionBuffer(DWORD *size);
 static const char APP_PATHS[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\iexplore.exe";
 // The whole probe, as a run makes it.
 static void Probe(SystemProbe *probe)
