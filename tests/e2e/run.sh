@@ -1,18 +1,13 @@
 #!/bin/bash
-# One end-to-end row of rows.txt: the real setup.exe from a fresh copy of the
-# demo medium, in a fresh copy of the pristine prefix arranged from the host
-# side, answered by the answerer; then what it showed and left behind,
-# against the named blocks of expected.txt.
-#
-#   run.sh BUILD_DIR ROW        (E2E_KEEP=1 keeps BUILD_DIR/e2e/ROW; for a row
-#   run as another user, a folder in /tmp that this names, which that user can reach)
-#
-# Exits 77, for a skip, when the row needs root and this is not.
+# run.sh BUILD_DIR ROW: one row of rows.txt. The real setup.exe runs from a
+# fresh copy of the demo medium in a fresh copy of the pristine prefix,
+# arranged from the host side and answered by the answerer; what it showed and
+# left behind is checked against the named blocks of expected.txt. E2E_KEEP=1
+# keeps BUILD_DIR/e2e/ROW (for a row run as another user, a link to a folder
+# in /tmp that this user can reach). Exits 77, a skip, when the row needs root.
 set -euo pipefail
 [ $# -eq 2 ] && [ -d "$1" ] || { echo "usage: run.sh BUILD_DIR ROW" >&2; exit 2; }
-BUILD="$(cd "$1" && pwd)"
-ROW="$2"
-HERE="$(cd "$(dirname "$0")" && pwd)"
+BUILD="$(cd "$1" && pwd)" ROW="$2" HERE="$(cd "$(dirname "$0")" && pwd)"
 # Removed and made anew: never anything but a folder of the build's own, or of /tmp's.
 [[ "$BUILD" == /?* && "$ROW" =~ ^[a-z0-9_]+$ ]] || { echo "refusing row '$ROW' in '$BUILD'" >&2; exit 2; }
 DLLS="ovcodec.dll ovflow.ax ovswift.dll ovswiftx.dll ovyvu9.dll ovaudio.ax"
@@ -52,12 +47,8 @@ WORK="$BUILD/e2e/$ROW"
 rm -rf "$WORK"
 mkdir -p "$BUILD/e2e"
 if arranged read_only; then ln -s "$(mktemp -d /tmp/orvid-e2e.XXXXXX)" "$WORK" && WORK="$(readlink "$WORK")"; fi
-P="$WORK/prefix"
-M="$WORK/medium"
-SYS="$P/drive_c/windows/system32"
-HELP="$P/drive_c/windows/help"
-TOOLS="$BUILD/scripts/answerer"
-FIXTURES="$BUILD/fixtures"
+P="$WORK/prefix" M="$WORK/medium" TOOLS="$BUILD/scripts/answerer" FIXTURES="$BUILD/fixtures"
+SYS="$P/drive_c/windows/system32" HELP="$P/drive_c/windows/help"
 
 FAILURES=0
 fail() { echo "FAIL: $*"; FAILURES=$((FAILURES + 1)); }
@@ -69,8 +60,7 @@ block() {
 source "$HERE/../../scripts/wine.sh"
 reg() { prefix_reg "$P" "$@"; }
 
-AS=()           # the user the setup runs as: root unless a row says otherwise
-MOUNTED=""
+AS=() MOUNTED=""    # the user the setup runs as, root unless a row says otherwise; a mount of the row's
 server() { [ ! -d "$P" ] || WINEPREFIX="$P" "${AS[@]}" wineserver "$@" 2>/dev/null || true; }
 # Ends the prefix's server, which writes the registry out as it ends.
 end_server() { server -k; server -w; }
@@ -85,14 +75,8 @@ cp "$TOOLS/answer.exe" "$TOOLS/answerhook.dll" "$WORK/tools/"
 cp -a "$BUILD/demo-medium" "$M"
 cp "$TOOLS/recorder.exe" "$M/RegSvr32.exe"
 cp "$TOOLS/recorder.exe" "$WORK/viewer/viewer.exe"
-SETUP_DIR="$M"
-OVERRIDES=""
-RUNS=1
-HELD=""
-CUT=""
-TWICE=""
-CHOSEN=""
-FAULT=""
+# What the arrangement steps below may change.
+SETUP_DIR="$M" OVERRIDES="" RUNS=1 HELD="" CUT="" TWICE="" CHOSEN="" FAULT=""
 # attributes FILE [set]: FILE's read-only, hidden and system attributes as Wine
 # keeps them (no write permission; the DOSATTRIB extended attribute, where the
 # file system takes one), all three given it first with "set".
@@ -132,8 +116,6 @@ APP_PATHS_KEY='Software\Microsoft\Windows\CurrentVersion\App Paths\iexplore.exe'
 arrange_older() { keep "$FIXTURES/v1.dll" ovcodec.dll; }
 arrange_newer() { keep "$FIXTURES/codec_newer.dll" ovcodec.dll; }
 arrange_no_regsvr32() { rm "$M/RegSvr32.exe"; }
-# What a run cut short leaves beside the codec: part of a copy, and
-# the old file set aside.
 arrange_stale() {
     head -c 1000 "$M/ovcodec.dll" >"$SYS/ovcodec.dll.new"
     cp "$FIXTURES/v1.dll" "$SYS/ovcodec.dll.old"
@@ -202,15 +184,13 @@ arrange_full_disk() {
     used=$(df --output=used -k "$SYS" | tail -n 1)
     mount -o remount,size=$((used + 480))k "$SYS"
 }
-# The N-th call of one of setup.exe's imports fails as on Windows, and says so.
+# The injector makes fault.fired once its fault fires.
 arrange_fault() {
     FAULT="$1"
     export ANSWER_INJECT="$(winpath "$BUILD/tests/inject/fault.dll")" ORVID_FAULT="$1" \
         ORVID_FAULT_FIRED="$(winpath "$WORK/fault.fired")"
 }
-# A run before the row's own that ends right after the N-th call of F.
 arrange_cut() { CUT="$1"; }
-# Two setups started at once.
 arrange_twice() { TWICE=1; }
 # TEMP and TMP name a folder that does not exist, nor does the Windows TEMP folder.
 arrange_no_temp() {
@@ -227,7 +207,7 @@ arrange_hooks() {
     CHOSEN="C:\Program Files\Kalor\Orvid\Flowcaster Publisher"
     if [ $# -gt 0 ]; then CHOSEN="$1"; export ANSWER_DIRECTORY="$CHOSEN"; fi
 }
-# The screen at that many dots per inch, as the display settings set it.
+# As the display settings set it.
 arrange_dpi() {
     printf '\n[Control Panel\\\\Desktop] 0\n"LogPixels"=dword:%08x\n' "$1" >>"$P/user.reg"
     export ANSWER_DPI="$1"
