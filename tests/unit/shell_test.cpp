@@ -1,5 +1,6 @@
 // Tables of the pages and the setup shell: failure text, release notes, the
-// labels as the user sees them, the install directory page.
+// recorder that stands in for the programs started, the install directory and
+// progress pages.
 #include "unit.h"
 #include <process.h>
 #include "base/files.h"
