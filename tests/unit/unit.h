@@ -75,26 +75,18 @@ struct TestKey {
     }
     ~TestKey()
     {
-        HKEY k;
-        if (!created.empty()) {
+        if (!created.empty())
             RegDeleteTreeA(root, created.c_str());
-        } else if (RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE, &k) == ERROR_SUCCESS) {
-            if (read == ERROR_SUCCESS)
-                RegSetValueExA(k, value.c_str(), 0, type, (const BYTE *)saved.data(), size);
-            else
-                RegDeleteValueA(k, value.c_str());
-            RegCloseKey(k);
-        }
+        else if (read == ERROR_SUCCESS)
+            RegSetKeyValueA(root, key.c_str(), value.c_str(), type, saved.data(), size);
+        else
+            RegDeleteKeyValueA(root, key.c_str(), value.c_str());
     }
     void Set(DWORD valueType, const string &data)
     {
-        HKEY k;
-        REQUIRE(RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE, &k) == ERROR_SUCCESS);
-        LONG set = RegSetValueExA(k, value.empty() ? NULL : value.c_str(), 0, valueType, (const BYTE *)data.data(),
-                                  (DWORD)data.size());
-        RegCloseKey(k);
         // Else a row that expects nothing found would pass without a test.
-        REQUIRE(set == ERROR_SUCCESS);
+        REQUIRE(RegSetKeyValueA(root, key.c_str(), value.c_str(), valueType, data.data(), (DWORD)data.size())
+                == ERROR_SUCCESS);
     }
     // From now on everyone may read the key, and nobody may set its values.
     void Lock()
