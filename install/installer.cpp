@@ -47,11 +47,12 @@ static int IsWindows95Family()
     return (GetVersion() & 0x80000000) != 0;
 }
 
-// Removes a name of ours beside the target that a run cut short left (a link
-// there is removed as a link, not the file it names). 0, or the error that
-// kept it there.
+// Removes a name of ours beside the target that a run cut short left, even a
+// read-only one (a link there is removed as a link, not the file it names).
+// 0, or the error that kept it there.
 static DWORD RemoveStale(const char *path)
 {
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
     if (DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND)
         return 0;
     return LastErrorOr(FAILED_WITHOUT_CODE);
@@ -63,18 +64,33 @@ static int AsideName(char (&aside)[MAX_PATH], const char *target)
     return TextFormat(aside, sizeof(aside), "%s.old", target);
 }
 
-// Moves a whole copy to the target's name. The Windows 95 family has no
+// Puts a whole copy in the target's place. The Windows 95 family has no
 // replacing move (its MoveFileEx is a stub that fails): there the old file is
 // set aside under a name of ours, the new one moved in, and only then the old
 // one deleted, so that at every step one of them is in place. 0, or the error
-// of the step that stopped it. Kept out of line: inlined, it costs 48 bytes.
-__attribute__((noinline)) static DWORD MoveInPlace(const char *fresh, const char *aside, const char *target, int replacing)
+// of the step that stopped it; the file that a failed replace keeps has its
+// read-only, hidden and system attributes as before.
+static DWORD PutInPlace(const char *fresh, const char *aside, const char *target)
 {
+    // A copy from a CD is read-only, and so is one that an earlier run left.
+    SetFileAttributesA(fresh, FILE_ATTRIBUTE_NORMAL);
+    DWORD kept = GetFileAttributesA(target);
+    int replacing = kept != INVALID_FILE_ATTRIBUTES && !(kept & FILE_ATTRIBUTE_DIRECTORY);
     SetLastError(0);
     if (!IsWindows95Family()) {
-        if (!MoveFileExA(fresh, target, MOVEFILE_REPLACE_EXISTING))
-            return LastErrorOr(FAILED_WITHOUT_CODE);
+        // The replacing move refuses a read-only target: its attributes are
+        // cleared for the move, and given back when the move fails.
+        if (replacing)
+            SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
+        if (!MoveFileExA(fresh, target, MOVEFILE_REPLACE_EXISTING)) {
+            DWORD error = LastErrorOr(FAILED_WITHOUT_CODE);
+            if (replacing)
+                SetFileAttributesA(target, kept);
+            return error;
+        }
     } else {
+        // A file keeps its attributes when renamed, aside and back, so that a
+        // run cut short leaves them too.
         DWORD error = replacing ? RemoveStale(aside) : 0;
         if (error)
             return error;
@@ -90,31 +106,15 @@ __attribute__((noinline)) static DWORD MoveInPlace(const char *fresh, const char
     // The new file is whole and in place: an old one beside it, set aside by
     // this run or by one cut short, is done with. Left behind, it is only
     // removed by the next run.
-    DeleteFileA(aside);
+    RemoveStale(aside);
     return 0;
-}
-
-// Puts a whole copy in the target's place, without the read-only, hidden or
-// system attribute of the file it replaces; a replace that fails leaves that
-// file with them. 0, or the error of the step that stopped it.
-static DWORD PutInPlace(const char *fresh, const char *aside, const char *target)
-{
-    // A copy from a CD is read-only, and so is one that an earlier run left.
-    SetFileAttributesA(fresh, FILE_ATTRIBUTE_NORMAL);
-    DWORD kept = GetFileAttributesA(target);
-    int replacing = kept != INVALID_FILE_ATTRIBUTES && !(kept & FILE_ATTRIBUTE_DIRECTORY);
-    if (replacing)
-        SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
-    DWORD error = MoveInPlace(fresh, aside, target, replacing);
-    if (error && replacing)
-        SetFileAttributesA(target, kept);
-    return error;
 }
 
 // Copies without ever leaving the target damaged: a full disk or a failing
 // medium must not cost the user the file that worked. The copy goes to a
 // fresh name beside the target and takes its place only once it is whole.
-static DWORD CopyComponentFile(const char *source, const char *target)
+// Kept out of line: inlined into InstallComponent, it costs 56 bytes.
+__attribute__((noinline)) static DWORD CopyComponentFile(const char *source, const char *target)
 {
     char fresh[MAX_PATH];
     char aside[MAX_PATH];
