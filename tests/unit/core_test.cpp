@@ -2,6 +2,7 @@
 // real registry, files and version library of the Wine prefix.
 #include "unit.h"
 #include <shellapi.h>
+#include <map>
 #include <vector>
 #include "base/files.h"
 #include "base/text.h"
@@ -263,7 +264,8 @@ TEST_CASE("installing one component: copy, registration, paths that do not fit")
 
 TEST_CASE("ShellExecuteA's own failure codes, as the system codes of the same meaning")
 {
-    struct Row { UINT_PTR result; DWORD code; } rows[] = {
+    // Every other result up to 32 means no system code.
+    std::map<UINT_PTR, DWORD> codes = {
         {0, ERROR_NOT_ENOUGH_MEMORY}, {SE_ERR_FNF, ERROR_FILE_NOT_FOUND}, {SE_ERR_PNF, ERROR_PATH_NOT_FOUND},
         {SE_ERR_ACCESSDENIED, ERROR_ACCESS_DENIED}, {SE_ERR_OOM, ERROR_NOT_ENOUGH_MEMORY},
         {ERROR_BAD_FORMAT, ERROR_BAD_FORMAT}, {SE_ERR_SHARE, ERROR_SHARING_VIOLATION},
@@ -271,13 +273,8 @@ TEST_CASE("ShellExecuteA's own failure codes, as the system codes of the same me
         {SE_ERR_DDEFAIL, ERROR_DDE_FAIL}, {SE_ERR_DDEBUSY, ERROR_DDE_FAIL}, {SE_ERR_NOASSOC, ERROR_NO_ASSOCIATION},
         {SE_ERR_DLLNOTFOUND, ERROR_DLL_NOT_FOUND},
     };
-    // Every other result up to 32 means no system code.
-    for (UINT_PTR result = 0; result <= 32; result++) {
-        DWORD code = FAILED_WITHOUT_CODE;
-        for (const Row &r : rows)
-            code = r.result == result ? r.code : code;
-        CHECK_MESSAGE(ShellExecuteError(result) == code, result);
-    }
+    for (UINT_PTR result = 0; result <= 32; result++)
+        CHECK_MESSAGE(ShellExecuteError(result) == (codes.count(result) ? codes[result] : FAILED_WITHOUT_CODE), result);
 }
 
 // Run on code page 932 (unit932), where 0x5C and 'A'..'Z' are also second
