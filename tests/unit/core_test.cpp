@@ -14,13 +14,6 @@
 // (null before the first), and its size.
 const BYTE *GetVersionBuffer(DWORD *size);
 static const char APP_PATHS[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\iexplore.exe";
-// The whole probe, as a run makes it.
-static void Probe(SystemProbe *probe)
-{
-    ProbeDirectories(probe);
-    ProbePrerequisites(probe);
-}
-
 static const char DSHOW_SERVER[] = "CLSID\\{05589FA1-C356-11CE-BF01-00AA0055595A}\\InprocServer32";
 
 TEST_CASE("bounded text is cut at the destination's size, terminated, and says so")
@@ -137,7 +130,8 @@ TEST_CASE("the App Paths list and the browser threshold")
         INFO(r.type, " ", r.value);
         appPaths.Set(r.type, r.type == REG_SZ ? r.value + '\0' : r.value);
         SystemProbe probe;
-        Probe(&probe);
+        ProbeDirectories(&probe);
+        ProbePrerequisites(&probe);
         CHECK(probe.ie4Installed == r.ie4);
     }
 }
@@ -159,7 +153,8 @@ TEST_CASE("DirectShow is a server file named exactly so, from a key that may be 
         if (r.locked)
             key.Lock();
         SystemProbe probe;
-        Probe(&probe);
+        ProbeDirectories(&probe);
+        ProbePrerequisites(&probe);
         CHECK(probe.directShowInstalled == r.installed);
     }
 }
@@ -324,6 +319,7 @@ TEST_CASE("paths are walked by characters of a double-byte code page")
     REQUIRE(CopyFileA(Fixture("ie_min.exe").c_str(), (s / di + "\\iexplore.exe").c_str(), FALSE));
     appPaths.Set(REG_SZ, s / a + ";" + s / di + '\0');
     SystemProbe probe;
-    Probe(&probe);
+    ProbeDirectories(&probe);
+    ProbePrerequisites(&probe);
     CHECK(probe.ie4Installed == 1);
 }
