@@ -77,24 +77,19 @@ cp "$TOOLS/recorder.exe" "$M/RegSvr32.exe"
 cp "$TOOLS/recorder.exe" "$WORK/viewer/viewer.exe"
 # What the arrangement steps below may change.
 SETUP_DIR="$M" OVERRIDES="" RUNS=1 HELD="" CUT="" TWICE="" CHOSEN="" FAULT=""
-# attributes FILE [set]: FILE's read-only, hidden and system attributes as Wine
-# keeps them (no write permission; the DOSATTRIB extended attribute, where the
-# file system takes one), all three given it first with "set".
+# attributes FILE: its read-only, hidden and system attributes as Wine keeps them
+# (no write permission; the DOSATTRIB extended attribute, where the file system takes one).
 attributes() {
-    python3 - "$@" <<'PY'
-import os, sys
-f, key = sys.argv[1], "user.DOSATTRIB"
-if sys.argv[2:]:
-    os.chmod(f, 0o444)
-    try: os.setxattr(f, key, b"0x6")
-    except OSError: pass
-dos = int(os.getxattr(f, key), 16) if key in os.listxattr(f) else 0
-print(*[n for n, on in (("read-only", not os.stat(f).st_mode & 0o222), ("hidden", dos & 2), ("system", dos & 4)) if on] or ["none"])
-PY
+    python3 -c 'import os, sys; f, k = sys.argv[1], "user.DOSATTRIB"; d = int(os.getxattr(f, k), 16) if k in os.listxattr(f) else 0
+print(*[n for n, on in (("read-only", not os.stat(f).st_mode & 0o222), ("hidden", d & 2), ("system", d & 4)) if on] or ["none"])' "$1"
 }
 # keep FILE NAME: FILE installed as NAME, read-only, hidden and system; kept,
 # with its attributes, to compare with what the run leaves.
-keep() { cp "$1" "$SYS/$2" && cp "$1" "$WORK/kept/$2" && attributes "$SYS/$2" set >"$WORK/kept/$2.attributes"; }
+keep() {
+    cp "$1" "$SYS/$2" && cp "$1" "$WORK/kept/$2" && chmod a-w "$SYS/$2"
+    python3 -c 'import os, sys; os.setxattr(sys.argv[1], "user.DOSATTRIB", b"0x6")' "$SYS/$2" 2>/dev/null || true
+    attributes "$SYS/$2" >"$WORK/kept/$2.attributes"
+}
 
 if arranged read_only; then
     # A prefix of its own (not linked to the pristine one's files), for a user
@@ -180,9 +175,7 @@ arrange_full_disk() {
     MOUNTED="$SYS"
     cp -as "$SYS.disk/." "$SYS/"
     keep "$FIXTURES/v1.dll" ovcodec.dll
-    local used
-    used=$(df --output=used -k "$SYS" | tail -n 1)
-    mount -o remount,size=$((used + 480))k "$SYS"
+    mount -o remount,size=$(($(df --output=used -k "$SYS" | tail -n 1) + 480))k "$SYS"
 }
 # The injector makes fault.fired once its fault fires.
 arrange_fault() {
