@@ -18,7 +18,7 @@ static const Failure FAILURES[] = {
     {"MoveFileA", 8, FALSE, ERROR_SHARING_VIOLATION},   // the file is in use
     {"MoveFileExA", 12, FALSE, ERROR_SHARING_VIOLATION},
 };
-static const char *chosenName;
+static char chosenName[64];      // NAME, once the setting is cut at its ':'
 static char fired[MAX_PATH];
 static const Failure *chosen;     // null when the call is cut instead
 static LONG calls, nth;
@@ -77,26 +77,24 @@ static BOOL Patch(BYTE *base)
 // Refuses to load, which fails the answerer, on a setting it cannot carry out.
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
 {
-    static char setting[64];
-    char *count = setting;
+    char *count = chosenName;
     if (reason != DLL_PROCESS_ATTACH)
         return TRUE;
-    DWORD n = GetEnvironmentVariableA("ORVID_FAULT", setting, sizeof(setting));
+    DWORD n = GetEnvironmentVariableA("ORVID_FAULT", chosenName, sizeof(chosenName));
     if (!n)
         return TRUE;
     if (GetEnvironmentVariableA("ORVID_FAULT_FIRED", fired, sizeof(fired)) >= sizeof(fired))
         return FALSE;
-    while (n < sizeof(setting) && *count && *count != ':')
+    while (n < sizeof(chosenName) && *count && *count != ':')
         count++;
-    if (n >= sizeof(setting) || !*count)
+    if (n >= sizeof(chosenName) || !*count)
         return FALSE;
     for (*count++ = 0; *count >= '0' && *count <= '9' && nth < 100000; count++)
         nth = nth * 10 + *count - '0';
-    chosenName = setting;
     // Any import can be cut; only those of the table can fail.
     faultCut = !lstrcmpA(count, ":cut");
     for (const Failure &f : FAILURES)
-        if (!faultCut && !lstrcmpA(f.name, setting))
+        if (!faultCut && !lstrcmpA(f.name, chosenName))
             chosen = &f;
     if (nth < 1 || !(faultCut || (chosen && !*count)))
         return FALSE;
