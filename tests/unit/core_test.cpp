@@ -161,12 +161,11 @@ TEST_CASE("DirectShow is a server file named exactly so, from a key that may be 
 
 TEST_CASE("planning keeps newer or versioned installed files and blocks their dependents")
 {
-    Scratch sys("sys"), medium("medium");
-    SetCurrentDirectoryA(medium.path.c_str());
+    // An older product with a higher file version is replaced: the end-to-end
+    // rows that install an older codec.
     struct Row { const char *installed, *offered; int ie4; const char *codecReason; int helpInstalled; } rows[] = {
         {NULL, "v1.dll", 1, NULL, 1},
         {"v2.dll", "v1.dll", 1, REASON_NEWER_INSTALLED, 0},
-        {"v1.dll", "v2.dll", 1, NULL, 1},               // product versions decide, not file versions
         {"v1.dll", "", 1, REASON_NEWER_INSTALLED, 0},   // an empty copy on a damaged medium
         {"v1.dll", NULL, 1, NULL, 1},                   // no copy: left to fail as it is copied
         {"nover.dll", "v1.dll", 1, NULL, 1},
@@ -174,6 +173,8 @@ TEST_CASE("planning keeps newer or versioned installed files and blocks their de
     };
     for (const Row &r : rows) {
         INFO(r.installed, " <- ", r.offered);
+        Scratch sys("sys"), medium("medium");
+        SetCurrentDirectoryA(medium.path.c_str());
         SetupComponent table[] = {
             {"codec.dll", "codec", NULL, COMP_CHECK_VERSION | COMP_COPY | COMP_BLOCKS_DEPENDENTS, NULL},
             {"help.hlp", NULL, NULL, COMP_COPY | COMP_HELP_DIR | COMP_NEEDS_PARENT, &table[0]},
@@ -181,10 +182,8 @@ TEST_CASE("planning keeps newer or versioned installed files and blocks their de
             {"filter.hlp", NULL, NULL, COMP_COPY | COMP_NEEDS_PARENT, &table[2]},
             {NULL, NULL, NULL, 0, NULL},
         };
-        DeleteFileA((sys / "codec.dll").c_str());
         if (r.installed)
             CopyFileA(Fixture(r.installed).c_str(), (sys / "codec.dll").c_str(), FALSE);
-        DeleteFileA((medium / "codec.dll").c_str());
         if (r.offered && *r.offered)
             CopyFileA(Fixture(r.offered).c_str(), (medium / "codec.dll").c_str(), FALSE);
         else if (r.offered)
@@ -204,15 +203,13 @@ TEST_CASE("planning keeps newer or versioned installed files and blocks their de
         // A missing one skips the filter, and never blocks its dependents.
         CHECK(table[2].reason == (r.ie4 ? NULL : REASON_NO_IE4_OR_DSHOW));
         CHECK(filterHelpListed);
+        SetCurrentDirectoryA("C:\\");
     }
-    SetCurrentDirectoryA("C:\\");
 }
 
 // One component installed into a scratch system directory from a scratch medium.
 TEST_CASE("installing one component: copy, registration, paths that do not fit")
 {
-    Scratch sys("sys"), medium("medium");
-    SetCurrentDirectoryA(medium.path.c_str());
     const DWORD copy = COMP_COPY | COMP_BLOCKS_DEPENDENTS;
     // The Windows 95 family, with no replacing move, fails to rename onto the folder.
     const DWORD onFolder = (GetVersion() & 0x80000000) ? ERROR_ALREADY_EXISTS : ERROR_ACCESS_DENIED;
@@ -226,15 +223,13 @@ TEST_CASE("installing one component: copy, registration, paths that do not fit")
     };
     for (const Row &r : rows) {
         INFO(r.arrangement);
+        Scratch sys("sys"), medium("medium");
+        SetCurrentDirectoryA(medium.path.c_str());
         string arrangement = r.arrangement, longDir = sys.path + "\\" + string(240, 'd');
         SystemProbe probe = ProbeOf(arrangement == "long system directory" ? longDir : sys.path, sys.path);
-        DeleteFileA((sys / "codec.dll").c_str());
-        RemoveDirectoryA((sys / "codec.dll").c_str());
-        RemoveDirectoryA((medium / "RegSvr32.exe").c_str());
-        WriteBytes(medium / "codec.dll", "codec bytes");
+        if (arrangement != "no source")
+            WriteBytes(medium / "codec.dll", "codec bytes");
         WriteBytes(medium / "help.hlp", "help bytes");
-        if (arrangement == "no source")
-            DeleteFileA((medium / "codec.dll").c_str());
         if (arrangement == "target is a folder")
             CreateDirectoryA((sys / "codec.dll").c_str(), NULL);
         if (arrangement == "RegSvr32.exe is a folder")
@@ -249,12 +244,11 @@ TEST_CASE("installing one component: copy, registration, paths that do not fit")
         // A blocked codec's help file is passed over, and that counts as done.
         CHECK(InstallComponent(&probe, &help) == 0);
         CHECK(Exists(sys / "help.hlp") == !r.blocked);
-        DeleteFileA((sys / "help.hlp").c_str());
         if (r.code == 0 || r.reason == REASON_REGISTER_FAILED)
             CHECK(ReadBytes(sys / "codec.dll") == "codec bytes");
         CHECK(!Exists(longDir));
+        SetCurrentDirectoryA("C:\\");
     }
-    SetCurrentDirectoryA("C:\\");
 }
 
 TEST_CASE("ShellExecuteA's own failure codes, as the system codes of the same meaning")
