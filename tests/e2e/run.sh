@@ -200,6 +200,12 @@ arrange_hooks() {
     CHOSEN="C:\Program Files\Kalor\Orvid\Flowcaster Publisher"
     if [ $# -gt 0 ]; then CHOSEN="$1"; export ANSWER_DIRECTORY="$CHOSEN"; fi
 }
+# The medium's release notes: release.txt alone, or none.
+arrange_notes() { rm "$M/release.htm"; [ "$1" = txt ] || rm "$M/release.txt"; }
+# .htm is of a type that nothing registers.
+arrange_htm_unopenable() { reg system.reg 'Software\Classes\.htm' @ OrvidNone; }
+# The name of the setup's first folder for the notes is taken in the temporary directory.
+arrange_notes_taken() { echo planted >"$TEMP_DIR/OrvidNotes1"; }
 # As the display settings set it.
 arrange_dpi() {
     printf '\n[Control Panel\\\\Desktop] 0\n"LogPixels"=dword:%08x\n' "$1" >>"$P/user.reg"
@@ -305,18 +311,18 @@ done | sort >"$WORK/registered.expected"
 diff "$WORK/registered.expected" <(sort "$M/RegSvr32.log" 2>/dev/null || true) \
     || fail "RegSvr32 starts (<expected, >recorded)"
 
-# The release notes: the viewer opens a copy of the medium's that is the
-# setup's own, in the temporary directory, not what someone put there.
-case "$NOTES" in temp) NOTES_DIR="$TEMP_DIR" ;; wintemp) NOTES_DIR="$P/drive_c/windows/TEMP" ;; *) NOTES_DIR="" ;; esac
-if [ -n "$NOTES_DIR" ]; then
-    opened="$(cut -f2 "$WORK/viewer/viewer.log" 2>/dev/null | tr -d '"' | sed 's|^C:|drive_c|; s|\\|/|g' || true)"
-    [[ "$P/$opened" == "$NOTES_DIR"/OrvidNotes*/* && -f "$P/$opened" && ! -L "$P/$opened" ]] \
-        && cmp -s "$M/release.htm" "$P/$opened" || fail "release notes opened: $(cat "$WORK/viewer/viewer.log" 2>&1)"
-else
-    [ ! -e "$WORK/viewer/viewer.log" ] || fail "release notes opened: $(cat "$WORK/viewer/viewer.log")"
-    [ -z "$(find "$TEMP_DIR" -iname 'release.*')" ] || fail "release notes copied"
-fi
+# The release notes: the copies that the setup made in the temporary directory
+# (or the Windows one), each the medium's and none a link, and the one the
+# viewer opened, the first of them.
+read -r where copies <<<"$NOTES"
+[ "$where" = wintemp ] && NOTES_DIR="$P/drive_c/windows/TEMP" || NOTES_DIR="$TEMP_DIR"
+opened="$(cut -f2 "$WORK/viewer/viewer.log" 2>/dev/null | tr -d '"' | sed 's|^C:|/drive_c|; s|\\|/|g' || true)"
+[ "${opened:+$P$opened}" = "${copies:+$NOTES_DIR/${copies%% *}}" ] || fail "release notes opened: ${opened:-none}"
+diff <(xargs -rn1 <<<"$copies" | sort) <(find "$NOTES_DIR" -iname 'release.*' ! -type l -printf '%P\n' 2>/dev/null | sort) \
+    || fail "release notes copied (<expected, >found)"
+for copy in $copies; do cmp -s "$M/${copy##*/}" "$NOTES_DIR/$copy" || fail "$copy is not the medium's"; done
 
+! arranged notes_taken || [ "$(cat "$TEMP_DIR/OrvidNotes1")" = planted ] || fail "the file in the way was written"
 if arranged hostile; then
     [ ! -e "$P/drive_c/loaded" ] || fail "libraries loaded from the medium: $(ls "$P/drive_c/loaded")"
     diff -r "$WORK/decoy.before" "$SETUP_DIR" >/dev/null || fail "decoys changed or used: $(ls "$SETUP_DIR")"

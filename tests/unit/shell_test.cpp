@@ -1,10 +1,7 @@
-// Tables of the pages and the setup shell: failure text, release notes, the
-// recorder that stands in for the programs started, the install directory and
-// progress pages.
+// Tables of the pages and the setup shell: failure text, the recorder that
+// stands in for the programs started, the install directory and progress pages.
 #include "unit.h"
 #include <process.h>
-#include "base/files.h"
-#include "setup/relnotes.h"
 #include "setup/sequence.h"
 #include "ui/pages.h"
 
@@ -24,70 +21,6 @@ TEST_CASE("the failure text: the system's words, else the code; cut to its buffe
         FormatFailureText(text, size, &named, ERROR_FILE_NOT_FOUND);
         CHECK(string(text) == string(full).substr(0, size - 1));
         CHECK(text[size] == '#');
-    }
-}
-
-// The recording stand-in, as viewer.exe in a folder of its own, opens .txt and
-// .htm for one case, or .htm is of a type that nothing registers.
-struct Viewer {
-    string log, exe;
-    HANDLE wrote;
-    TestKey htm, txt, open;
-    Viewer(const Scratch &folder, bool htmOpens)
-        : log(folder / "viewer.log"), exe(folder / "viewer.exe"), wrote(CreateEventA(NULL, FALSE, FALSE, "AnswererRecorderWrote")),
-          htm(HKEY_CLASSES_ROOT, ".htm"), txt(HKEY_CLASSES_ROOT, ".txt"),
-          open(HKEY_CLASSES_ROOT, "OrvidUnit\\shell\\open\\command")
-    {
-        REQUIRE(CopyFileA(ORVID_RECORDER, exe.c_str(), FALSE));
-        htm.Set(REG_SZ, string(htmOpens ? "OrvidUnit" : "OrvidUnit.none") + '\0');
-        txt.Set(REG_SZ, string("OrvidUnit") + '\0');
-        open.Set(REG_SZ, "\"" + exe + "\" \"%1\"" + '\0');
-    }
-    ~Viewer()
-    {
-        // It may still be ending after it said so, in the folders removed next.
-        for (int i = 0; i < 1200 && !DeleteFileA(exe.c_str()) && Exists(exe); i++)
-            Sleep(50);
-        CloseHandle(wrote);
-    }
-    // What the viewer was started for ("current directory, tab, arguments"), once it has said so.
-    string Opened()
-    {
-        string line = WaitForSingleObject(wrote, 120000) == WAIT_OBJECT_0 ? ReadBytes(log) : "";
-        return line.substr(line.find('\t') + 1);
-    }
-};
-
-TEST_CASE("release notes: the first that copies and opens, copied into a folder of the setup's own")
-{
-    struct Row { const char *medium; bool htmOpens; const char *planted, *opened, *copies; } rows[] = {
-        {"htm txt", true, "", "OrvidNotes1\\release.htm", "htm"},
-        {"txt", true, "", "OrvidNotes1\\release.txt", "txt"},
-        {"htm txt", false, "", "OrvidNotes1\\release.txt", "htm txt"},
-        {"", true, "", "", ""},
-        // A name already taken in the temporary directory is passed by.
-        {"htm", true, "OrvidNotes1", "OrvidNotes2\\release.htm", "htm"},
-    };
-    for (const Row &r : rows) {
-        INFO(r.medium, " ", r.htmOpens, " ", r.planted);
-        Scratch medium("medium"), temp("temp"), logs("logs");
-        Viewer viewer(logs, r.htmOpens);
-        SetEnvironmentVariableA("TMP", temp.path.c_str());
-        SetCurrentDirectoryA(medium.path.c_str());
-        for (const char *kind : {"htm", "txt"})
-            if (strstr(r.medium, kind))
-                WriteBytes(medium / (string("release.") + kind), string("notes ") + kind);
-        if (*r.planted)
-            WriteBytes(temp / r.planted, "planted");
-        ShowReleaseNotes();
-        string folder = temp / (*r.planted ? "OrvidNotes2" : "OrvidNotes1");
-        for (const char *kind : {"htm", "txt"})
-            CHECK(ReadBytes(folder + "\\release." + kind) == (strstr(r.copies, kind) ? string("notes ") + kind : ""));
-        if (*r.opened)
-            CHECK(viewer.Opened() == "\"" + temp / r.opened + "\"\n");
-        if (*r.planted)
-            CHECK(ReadBytes(temp / r.planted) == "planted");
-        SetCurrentDirectoryA("C:\\");
     }
 }
 
