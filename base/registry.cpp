@@ -13,15 +13,12 @@ int ReadRegistryText(const char *subKey, const char *valueName, char *text, DWOR
 {
     // One byte is kept back for the terminator that the value may lack.
     DWORD length = text ? *size - 1 : 0;
-    DWORD type = REG_NONE;
     HKEY key;
     LONG rc = RegOpenKeyExA(root, subKey, 0, KEY_ALL_ACCESS, &key);
     if (rc == ERROR_SUCCESS) {
-        rc = RegQueryValueExA(key, valueName, NULL, &type, (BYTE *)text, &length);
+        rc = RegQueryValueExA(key, valueName, NULL, NULL, (BYTE *)text, &length);
         RegCloseKey(key);
     }
-    if (rc == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ)
-        rc = ERROR_INVALID_DATATYPE;
     if (rc != ERROR_SUCCESS)
         length = 0;
     if (text)

@@ -3,9 +3,9 @@
 #pragma once
 #include <windows.h>
 
-// Reads a text value: REG_SZ, or REG_EXPAND_SZ as it is stored (the text is
-// used as it stands, its variables unexpanded); a value of any other type is
-// no text (ERROR_INVALID_DATATYPE). size: in, the text buffer's bytes, at
+// Reads a value as text: its bytes as stored, whatever its type (a
+// REG_EXPAND_SZ with its variables unexpanded, a REG_BINARY as the bytes that
+// its writer left); what they name is checked where it is used. size: in, the text buffer's bytes, at
 // least 1; out, the bytes that the value needs with a terminator, which is
 // also all that a null text asks. The text always ends inside the buffer,
 // whether or not the value was stored with its terminator, and is empty when

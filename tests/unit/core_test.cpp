@@ -121,9 +121,9 @@ TEST_CASE("the App Paths list and the browser threshold")
         {REG_SZ, dirs[1] + "\\\\", 1},                 // 4.71.913.4 counts
         {REG_SZ, s / "nope;" + otherCase + ";" + dirs[1], 1},   // every directory is tried
         {REG_SZ, dirs[1] + ";" + dirs[0], 1},           // whatever the order
-        {REG_BINARY, dirs[1], 0},                       // no text
-        {REG_EXPAND_SZ, dirs[1], 1},                    // text, here without its terminator
-        {REG_EXPAND_SZ, "%ORVID_B%", 0},                // taken as it stands
+        {REG_BINARY, dirs[1], 1},                       // any type: its bytes,
+        {REG_EXPAND_SZ, dirs[1], 1},                    // here without a terminator,
+        {REG_EXPAND_SZ, "%ORVID_B%", 0},                // taken as they stand
         {REG_SZ, "", 0},
     };
     for (Row &r : rows) {
