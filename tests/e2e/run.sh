@@ -60,7 +60,8 @@ block() {
 source "$HERE/../../scripts/wine.sh"
 reg() { prefix_reg "$P" "$@"; }
 
-AS=() MOUNTED=""    # the user the setup runs as, root unless a row says otherwise; a mount of the row's
+# The user the setup runs as (root unless a row says otherwise), and a mount the row made.
+AS=() MOUNTED=""
 server() { [ ! -d "$P" ] || WINEPREFIX="$P" "${AS[@]}" wineserver "$@" 2>/dev/null || true; }
 # Ends the prefix's server, which writes the registry out as it ends.
 end_server() { server -k; server -w; }
